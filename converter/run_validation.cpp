@@ -1,0 +1,169 @@
+// run_validation.cpp - the validation phase of ptxport: nothing is written
+// and no banner is shown until every check here has passed.
+#include "run_validation.h"
+
+#include "TAMARAK_LiDAR.h"
+#include "command_line.h"
+#include "las_type.h"
+#include "output_names.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sys/stat.h>
+#include <utility>
+
+namespace {
+
+[[noreturn]] void fail() {
+    std::exit(-1);
+}
+
+// White space as the C library's "%s" conversion sees it.
+bool isListSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+           c == '\r';
+}
+
+void validateArgumentCount(int argc) {
+    if (argc == 3)
+        return;
+    std::printf("\n\nMissing, or excessive number of, arguments\n\n");
+    usage();
+    fail();
+}
+
+RunPlan validateList(const char *list_name) {
+    std::FILE *list = std::fopen(list_name, "r");
+    if (!list) {
+        std::printf("\nCannot open input ASCII file %s for reading\n",
+                    list_name);
+        fail();
+    }
+    RunPlan plan;
+    plan.list_mode = true;
+    plan.las_names = readListTokens(list);
+    std::fclose(list);
+    int16_t first_type = 0;
+    for (const std::string &name : plan.las_names) {
+        const int16_t type = check_las(name.c_str());
+        if (type < 1) {
+            std::printf("%s (listed in %s) is not a valid LAS file\n",
+                        name.c_str(), list_name);
+            fail();
+        }
+        if (first_type == 0)
+            first_type = type;
+        else if (type != first_type) {
+            std::printf("\nType of file %s differs from that of previous "
+                        "files in %s\n",
+                        name.c_str(), list_name);
+            fail();
+        }
+    }
+    if (plan.las_names.empty()) {
+        std::printf("\nFile %s contains no valid .las files\n", list_name);
+        fail();
+    }
+    plan.las_type = first_type;
+    return plan;
+}
+
+RunPlan validateSingleFile(const char *las_name) {
+    RunPlan plan;
+    plan.las_names.emplace_back(las_name);
+    plan.las_type = check_las(las_name);
+    if (plan.las_type == 0)
+        tamarak::report_untyped_las(las_name);
+    if (plan.las_type < 1)
+        fail();
+    return plan;
+}
+
+int validateFormat(const char *text, const char *first_argument,
+                   int16_t las_type) {
+    check_numeric_argument(text);
+    const int format = parseFormatNumber(text);
+    if (format < 0) {
+        std::printf("\nError in Format specified\n\n");
+        usage();
+        fail();
+    }
+    if (formatNeedsMissingGpsTime(format, las_type)) {
+        std::printf("\n%s does not contain GPS Time data\n", first_argument);
+        fail();
+    }
+    if (formatNeedsMissingColour(format, las_type)) {
+        std::printf("\n%s does not contain RGB data\n", first_argument);
+        fail();
+    }
+    return format;
+}
+
+using FileIdentity = std::pair<dev_t, ino_t>;
+
+bool identityOf(const std::string &name, FileIdentity &id) {
+    struct stat st;
+    if (stat(name.c_str(), &st) != 0)
+        return false;
+    id = {st.st_dev, st.st_ino};
+    return true;
+}
+
+// Refuses a run that would write over one of its own inputs: through a
+// list named like an output, a link, or another name for the same file.
+void validateOutputsSpareInputs(const RunPlan &plan) {
+    std::map<FileIdentity, const std::string *> inputs;
+    FileIdentity id;
+    if (plan.list_mode && identityOf(plan.first_argument, id))
+        inputs.emplace(id, &plan.first_argument);
+    for (const std::string &name : plan.las_names)
+        if (identityOf(name, id))
+            inputs.emplace(id, &name);
+    for (const std::string &name : plan.las_names) {
+        for (const std::string &output :
+             {headerFileName(name), pointFileName(name)}) {
+            if (!identityOf(output, id))
+                continue;
+            const auto hit = inputs.find(id);
+            if (hit == inputs.end())
+                continue;
+            std::printf("\nOutput file %s would overwrite input file %s\n",
+                        output.c_str(), hit->second->c_str());
+            fail();
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::string> readListTokens(std::FILE *list) {
+    std::vector<std::string> names;
+    std::string token;
+    bool in_token = false;
+    for (int c = std::getc(list);; c = std::getc(list)) {
+        if (c == EOF || isListSpace(c)) {
+            if (in_token)
+                names.push_back(token.substr(0, token.find('\0')));
+            token.clear();
+            in_token = false;
+            if (c == EOF)
+                break;
+            continue;
+        }
+        token.push_back(static_cast<char>(c));
+        in_token = true;
+    }
+    return names;
+}
+
+RunPlan validateRun(int argc, char **argv) {
+    validateArgumentCount(argc);
+    const bool list_mode = checkFileExtension(argv[1], "las") != 0;
+    RunPlan plan =
+        list_mode ? validateList(argv[1]) : validateSingleFile(argv[1]);
+    plan.first_argument = argv[1];
+    plan.format = validateFormat(argv[2], argv[1], plan.las_type);
+    validateOutputsSpareInputs(plan);
+    return plan;
+}

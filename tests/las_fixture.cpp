@@ -1,0 +1,144 @@
+// las_fixture.cpp - the LAS file builder and file helpers of the tests.
+#include "las_fixture.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fixture {
+
+namespace {
+template <typename T> void put(Bytes &b, std::size_t at, T v) {
+    std::memcpy(b.data() + at, &v, sizeof v);
+}
+// GCC 12 warns falsely on vector::insert at the end of a byte vector.
+void append(Bytes &to, const Bytes &from) {
+    const std::size_t at = to.size();
+    to.resize(at + from.size());
+    if (!from.empty())
+        std::memcpy(to.data() + at, from.data(), from.size());
+}
+} // namespace
+
+std::size_t record_size(unsigned format) {
+    static constexpr std::size_t sizes[4] = {20, 28, 26, 34};
+    return format < 4 ? sizes[format] : 0;
+}
+
+Bytes encode_point(const Point &p, unsigned format) {
+    Bytes b(record_size(format), 0);
+    put(b, 0, p.x);
+    put(b, 4, p.y);
+    put(b, 8, p.z);
+    put(b, 12, p.intensity);
+    b[14] = p.bitfield;
+    b[15] = p.classification;
+    b[16] = p.scan_angle;
+    b[17] = p.user_data;
+    put(b, 18, p.point_source_id);
+    if (format == 1 || format == 3)
+        put(b, 20, p.gps_time);
+    const std::size_t rgb = format == 2 ? 20 : 28;
+    if (format >= 2) {
+        put(b, rgb, p.red);
+        put(b, rgb + 2, p.green);
+        put(b, rgb + 4, p.blue);
+    }
+    return b;
+}
+
+LasFixture::LasFixture(uint8_t minor_version, uint8_t point_format)
+    : minor(minor_version), format(point_format) {
+    std::memcpy(header.LASF, "LASF", 4);
+    header.VersionMajor = 1;
+    header.VersionMinor = minor_version;
+    std::memcpy(header.SystemIdentifier, "TEST FIXTURE", 12);
+    std::memcpy(header.GeneratingSoftware, "las_fixture", 11);
+    header.FileCreationDay = 42;
+    header.FileCreationYear = 2026;
+    header.HeaderSize = 227;
+    header.PointDataFormatID = point_format;
+    header.XScaleFactor = header.YScaleFactor = header.ZScaleFactor = 0.01;
+}
+
+Bytes LasFixture::bytes() const {
+    LAS12Header h = header;
+    h.VersionMajor = major;
+    if (auto_offset)
+        h.OffsetToData = static_cast<uint32_t>(227 + between.size());
+    if (auto_length)
+        h.PointDataRecordLength = static_cast<uint16_t>(record_size(format));
+    if (auto_count)
+        h.NumberOfPointReturns = static_cast<uint32_t>(points.size());
+    Bytes out;
+    out.reserve(sizeof h + between.size() +
+                points.size() * record_size(format) + after.size());
+    const auto *raw = reinterpret_cast<const unsigned char *>(&h);
+    out.assign(raw, raw + sizeof h);
+    append(out, between);
+    for (const Point &p : points)
+        append(out, encode_point(p, format));
+    append(out, after);
+    return out;
+}
+
+void LasFixture::write(const std::filesystem::path &path) const {
+    write_bytes(path, bytes());
+}
+
+LasFixture fixture_for_type(int type) {
+    static constexpr uint8_t minor[9] = {0, 0, 0, 1, 1, 2, 2, 2, 2};
+    static constexpr uint8_t format[9] = {0, 0, 1, 0, 1, 0, 1, 2, 3};
+    if (type < 1 || type > 8)
+        throw std::invalid_argument("LASType out of range");
+    return LasFixture(minor[type], format[type]);
+}
+
+void write_bytes(const std::filesystem::path &path, const Bytes &bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+    if (!f)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+Bytes read_bytes(const std::filesystem::path &path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        throw std::runtime_error("cannot read " + path.string());
+    return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+std::string read_text(const std::filesystem::path &path) {
+    const Bytes b = read_bytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "ptxport-test-XXXXXX")
+            .string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::entries() const {
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(path_))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace fixture

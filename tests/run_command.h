@@ -1,0 +1,38 @@
+// run_command.h - runs the built command, or a piece of the library that may
+// end the process, in a child process and captures what it prints.
+#ifndef TESTS_RUN_COMMAND_H
+#define TESTS_RUN_COMMAND_H
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fixture {
+
+struct CommandResult {
+    int status = -1; // exit status 0 to 255, or -1 if killed by a signal
+    int signal = 0;  // the signal that ended the child, if any
+    std::string out; // everything written to standard output
+    std::string err; // everything written to standard error
+};
+
+// Runs program with the arguments (argv[0] is the program) in directory cwd
+// (the current one if empty).
+CommandResult run_command(const std::vector<std::string> &argv,
+                          const std::filesystem::path &cwd = {});
+
+// Runs ptxport with the given arguments in directory cwd.
+CommandResult run_ptxport(const std::vector<std::string> &args,
+                          const std::filesystem::path &cwd);
+
+// Calls fn in a forked child and captures its standard output; the status is
+// that of exit() if fn ends the process, else 0.
+CommandResult run_in_child(const std::function<void()> &fn);
+
+// The exit status that exit(-1) leaves.
+inline constexpr int kFailureStatus = 255;
+
+} // namespace fixture
+
+#endif
