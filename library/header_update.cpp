@@ -6,6 +6,7 @@
 // back as one block in which only the recomputed bytes (107-130 and 179-226)
 // differ from what was read, so a failure before the write leaves the file
 // exactly as it was.
+#include "header_update.h"
 #include "TAMARAK_LiDAR.h"
 #include "las_bytes.h"
 #include "las_type.h"
@@ -162,19 +163,21 @@ Outcome recompute(const char *filename, int16_t type) {
 
 } // namespace
 
-extern "C" void update_header(const char *filename) {
+namespace tamarak {
+
+int16_t try_update_header(const char *filename) {
     const int16_t type = check_las(filename);
     if (type < 0)
-        std::exit(-1);
+        return -1;
     if (type == 0) {
         report_untyped_las(filename);
-        std::exit(-1);
+        return -1;
     }
     switch (recompute(filename, type)) {
     case Outcome::updated:
         std::printf("\rHeader of file %s has been updated    ", filename);
         std::fflush(stdout);
-        return;
+        return 0;
     case Outcome::cannot_open:
         std::printf("\nCannot open binary file %s for header update\n\n",
                     filename);
@@ -188,5 +191,12 @@ extern "C" void update_header(const char *filename) {
         std::printf("\nFailed to update header of %s\n", filename);
         break;
     }
-    std::exit(-1);
+    return -1;
+}
+
+} // namespace tamarak
+
+extern "C" void update_header(const char *filename) {
+    if (tamarak::try_update_header(filename) != 0)
+        std::exit(-1);
 }

@@ -1,6 +1,7 @@
 // las_checks.cpp - the library's input checks: file access, file name
 // extensions, LAS file validation and numeric command-line arguments.
 #include "TAMARAK_LiDAR.h"
+#include "argument_rules.h"
 #include "las_bytes.h"
 #include "las_type.h"
 
@@ -25,6 +26,24 @@ bool record_length_matches(int16_t las_type, unsigned length) {
 }
 
 } // namespace
+
+namespace tamarak {
+
+bool numeric_argument_is_valid(const char *str) {
+    std::size_t ndots = 0, ndashes = 0;
+    for (const char *c = str; *c; ++c) {
+        if (*c == '.')
+            ++ndots;
+        else if (*c == '-')
+            ++ndashes;
+        else if (*c < '0' || *c > '9')
+            return false;
+    }
+    const std::string_view s(str);
+    return ndots <= 1 && ndashes <= 1 && s != "." && s != "-";
+}
+
+} // namespace tamarak
 
 extern "C" {
 
@@ -135,20 +154,7 @@ int16_t check_las(const char *filename) {
 }
 
 void check_numeric_argument(const char *str) {
-    std::size_t ndots = 0, ndashes = 0;
-    bool valid = true;
-    for (const char *c = str; *c; ++c) {
-        if (*c == '.')
-            ++ndots;
-        else if (*c == '-')
-            ++ndashes;
-        else if (*c < '0' || *c > '9')
-            valid = false;
-    }
-    const std::string_view s(str);
-    if (ndots > 1 || ndashes > 1 || s == "." || s == "-")
-        valid = false;
-    if (valid)
+    if (numeric_argument_is_valid(str))
         return;
     std::printf("\nInvalid argument value (%s)\n", str);
     std::exit(-1);

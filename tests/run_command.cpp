@@ -72,7 +72,8 @@ CommandResult collect(pid_t pid, Pipe &out, Pipe &err) {
 } // namespace
 
 CommandResult run_command(const std::vector<std::string> &argv,
-                          const std::filesystem::path &cwd) {
+                          const std::filesystem::path &cwd,
+                          const std::vector<std::string> &env) {
     Pipe out, err;
     std::fflush(nullptr);
     const pid_t pid = fork();
@@ -87,6 +88,8 @@ CommandResult run_command(const std::vector<std::string> &argv,
         for (const std::string &a : argv)
             args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);
+        for (const std::string &e : env)
+            putenv(const_cast<char *>(e.c_str()));
         execv(args[0], args.data());
         _exit(127);
     }
@@ -94,10 +97,11 @@ CommandResult run_command(const std::vector<std::string> &argv,
 }
 
 CommandResult run_ptxport(const std::vector<std::string> &args,
-                          const std::filesystem::path &cwd) {
+                          const std::filesystem::path &cwd,
+                          const std::vector<std::string> &env) {
     std::vector<std::string> argv{PTXPORT_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
-    return run_command(argv, cwd);
+    return run_command(argv, cwd, env);
 }
 
 CommandResult run_in_child(const std::function<void()> &fn) {

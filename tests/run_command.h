@@ -18,13 +18,16 @@ struct CommandResult {
 };
 
 // Runs program with the arguments (argv[0] is the program) in directory cwd
-// (the current one if empty).
+// (the current one if empty), with "NAME=value" entries added to the
+// environment.
 CommandResult run_command(const std::vector<std::string> &argv,
-                          const std::filesystem::path &cwd = {});
+                          const std::filesystem::path &cwd = {},
+                          const std::vector<std::string> &env = {});
 
 // Runs ptxport with the given arguments in directory cwd.
 CommandResult run_ptxport(const std::vector<std::string> &args,
-                          const std::filesystem::path &cwd);
+                          const std::filesystem::path &cwd,
+                          const std::vector<std::string> &env = {});
 
 // Calls fn in a forked child and captures its standard output; the status is
 // that of exit() if fn ends the process, else 0.

@@ -1,0 +1,209 @@
+// Fault tests, end to end: files that vanish or change between validation
+// and conversion, folders that cannot be written, files beyond 4 GiB, long
+// and odd names.  Every run ends with the right message and status, and the
+// outputs of the files converted before a failure stay intact.
+#include "las_fixture.h"
+#include "reference_writer.h"
+#include "run_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace fixture;
+namespace fs = std::filesystem;
+
+namespace {
+
+LasFixture tile(int type, int points) {
+    LasFixture f = fixture_for_type(type);
+    for (int i = 0; i < points; ++i) {
+        Point p;
+        p.x = 12345 * i;
+        p.y = -678 * i;
+        p.z = 90 + i;
+        p.bitfield = static_cast<uint8_t>(i);
+        p.gps_time = 5e8 + i * 0.25;
+        f.points.push_back(p);
+    }
+    return f;
+}
+
+bool endsWith(const std::string &s, const std::string &tail) {
+    return s.size() >= tail.size() &&
+           s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::vector<std::string> faultEnv(const std::string &path, int at,
+                                  const std::string &action,
+                                  const std::string &target = "") {
+    std::vector<std::string> env = {
+        std::string("LD_PRELOAD=") + FAULT_INJECTION_LIBRARY,
+        // The sanitizer runtime would otherwise insist on being first.
+        "ASAN_OPTIONS=verify_asan_link_order=0",
+        "PTX_FAULT_PATH=" + path,
+        "PTX_FAULT_AT=" + std::to_string(at),
+        "PTX_FAULT_ACTION=" + action,
+    };
+    if (!target.empty())
+        env.push_back("PTX_FAULT_TARGET=" + target);
+    return env;
+}
+
+// Opens of a listed LAS file: file_access and check_las during validation,
+// then the conversion's own.
+constexpr int kConversionOpen = 3;
+
+} // namespace
+
+TEST(ChangesAfterValidation, SecondFileOfAList) {
+    struct Case {
+        const char *what;
+        std::string action;
+        int status;
+        std::string tail;   // the end of standard output
+        bool b_outputs;     // whether b's two files exist afterwards
+        std::size_t b_rows; // rows in b.asc if it exists
+    };
+    TempDir other;
+    tile(8, 2).write(other / "other.las");
+    const Case cases[] = {
+        {"vanishes", "unlink", kFailureStatus,
+         "\nCannot open binary file b.las for reading\n\n", false, 0},
+        {"cut inside the header", "truncate:100", kFailureStatus,
+         "\nError reading binary file b.las\n", false, 0},
+        {"cut inside the points",
+         "truncate:" + std::to_string(227 + 28 * 2 + 5), 0, "seconds\n\n", true,
+         2},
+        {"replaced by another type", "copy:" + (other / "other.las").string(),
+         kFailureStatus, "\nFile b.las has changed since it was validated\n",
+         false, 0},
+    };
+    for (const Case &c : cases) {
+        TempDir dir;
+        const LasFixture a = tile(6, 7);
+        a.write(dir / "a.las");
+        tile(6, 9).write(dir / "b.las");
+        write_bytes(dir / "list.txt",
+                    {'a', '.', 'l', 'a', 's', ' ', 'b', '.', 'l', 'a', 's'});
+        const CommandResult r =
+            run_ptxport({"list.txt", "0"}, dir.path(),
+                        faultEnv("b.las", kConversionOpen, c.action));
+        EXPECT_EQ(r.status, c.status) << c.what;
+        EXPECT_TRUE(endsWith(r.out, c.tail)) << c.what << ": " << r.out;
+        EXPECT_EQ(read_text(dir / "a.asc"), referencePointFile(a.bytes(), 0, 6))
+            << c.what;
+        EXPECT_TRUE(fs::exists(dir / "a_hdr.asc")) << c.what;
+        EXPECT_EQ(fs::exists(dir / "b.asc"), c.b_outputs) << c.what;
+        if (c.b_outputs) {
+            const std::string b = read_text(dir / "b.asc");
+            EXPECT_EQ(std::count(b.begin(), b.end(), '\n'),
+                      static_cast<long>(1 + c.b_rows))
+                << c.what;
+        }
+    }
+}
+
+// The names of a list are read once, during validation: a list rewritten
+// while the run goes on changes nothing, and what was validated is what is
+// converted.
+TEST(ChangesAfterValidation, ListRewrittenDuringTheRun) {
+    TempDir dir;
+    tile(6, 3).write(dir / "a.las");
+    tile(6, 4).write(dir / "b.las");
+    write_bytes(dir / "list.txt",
+                {'a', '.', 'l', 'a', 's', '\n', 'b', '.', 'l', 'a', 's', '\n'});
+    const CommandResult r = run_ptxport(
+        {"list.txt", "15"}, dir.path(),
+        faultEnv("a.las", kConversionOpen, "write:zz.las", "list.txt"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Input LAS File:     b.las\n"), std::string::npos);
+    EXPECT_EQ(read_text(dir / "b.asc"),
+              referencePointFile(tile(6, 4).bytes(), 15, 6));
+    EXPECT_EQ(read_text(dir / "list.txt"), "zz.las");
+}
+
+TEST(Permissions, FolderWithoutWritePermission) {
+    std::vector<std::string> prefix;
+    if (geteuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv"))
+            GTEST_SKIP() << "root without setpriv: cannot drop the right to "
+                            "write everywhere";
+        prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                  "--clear-groups"};
+    }
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::create_directory(dir / "ro");
+    tile(6, 3).write(dir / "ro" / "a.las");
+    fs::permissions(dir / "ro", fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec |
+                                    fs::perms::others_read |
+                                    fs::perms::others_exec);
+    fs::permissions(dir / "ro" / "a.las", fs::perms::all);
+    std::vector<std::string> argv = prefix;
+    argv.insert(argv.end(), {PTXPORT_PATH, "ro/a.las", "0"});
+    const CommandResult r = run_command(argv, dir.path());
+    EXPECT_EQ(r.status, kFailureStatus) << r.out << r.err;
+    EXPECT_TRUE(endsWith(r.out, "\nFailed to open file ro/a_hdr.asc for "
+                                "writing\n"))
+        << r.out;
+    EXPECT_EQ(fs::directory_iterator(dir / "ro")->path().filename(), "a.las");
+}
+
+// OffsetToData just below 4 GiB: the points lie beyond 4 GiB in a sparse
+// file, and the header description shows the offset as a negative number.
+TEST(LargeFiles, OffsetAbove3GiBInAFileBeyond4GiB) {
+    TempDir dir;
+    LasFixture f = tile(6, 20);
+    f.auto_offset = false;
+    const uint32_t offset = 0xFFFFFF00u;
+    f.header.OffsetToData = offset;
+    const Bytes image = f.bytes();
+    {
+        std::FILE *out = std::fopen((dir / "big.las").c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(std::fwrite(image.data(), 1, 227, out), 227u);
+        ASSERT_EQ(fseeko(out, offset, SEEK_SET), 0);
+        const std::size_t points = image.size() - 227;
+        ASSERT_EQ(std::fwrite(image.data() + 227, 1, points, out), points);
+        if (std::fclose(out) != 0)
+            GTEST_SKIP() << "no room for a sparse file beyond 4 GiB here";
+    }
+    ASSERT_GT(fs::file_size(dir / "big.las"), 0x100000000ull);
+    const CommandResult r = run_ptxport({"big.las", "0"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.out;
+    LasFixture compact = tile(6, 20);
+    EXPECT_EQ(read_text(dir / "big.asc"),
+              referencePointFile(compact.bytes(), 0, 6));
+    EXPECT_NE(read_text(dir / "big_hdr.asc")
+                  .find("Offset to Data:                    -256\n"),
+              std::string::npos);
+}
+
+TEST(Names, LongNamesInAListAndRawBytesInTextFields) {
+    TempDir dir;
+    fs::path deep = dir.path();
+    for (char c : {'p', 'q', 'r'})
+        deep /= std::string(100, c);
+    fs::create_directories(deep);
+    LasFixture f = tile(6, 2);
+    std::memset(f.header.SystemIdentifier, 0xE9, 32);
+    std::memcpy(f.header.GeneratingSoftware, "0123456789abcdef0123456789ABCDEF",
+                32);
+    f.write(deep / "t.las");
+    const std::string name = (deep / "t.las").string();
+    write_bytes(dir / "list.txt", Bytes(name.begin(), name.end()));
+    const CommandResult r = run_ptxport({"list.txt", "0"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Input LAS File:     " + name + "\n"),
+              std::string::npos);
+    const std::string hdr = read_text(deep / "t_hdr.asc");
+    EXPECT_NE(hdr.find("System Identifier :                " +
+                       std::string(32, '\xE9') +
+                       "\nGenerating Software :    "
+                       "          0123456789abcdef0123456789ABCDEF\n"),
+              std::string::npos);
+}
