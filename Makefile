@@ -1,11 +1,15 @@
 # Entry points: `make demo` builds and runs ptxport on the bundled example,
-# `make test` builds and runs every test.
+# `make test` builds and runs every test, `make package` makes the .deb.
 BUILD ?= build
 BUILD_TYPE ?= Release
 CMAKE ?= cmake
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all configure build demo test clean
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all configure build demo test test-sanitize fuzz clean
 
 all: build
 
@@ -28,5 +32,29 @@ demo: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The Debian package (command, man page, libraries, header), made by CPack
+# in $(BUILD)/packages; install it with dpkg -i.
+.PHONY: package
+package: build
+	$(CMAKE) --build $(BUILD) --target package
+	@ls -1 $(BUILD)/packages/*.deb
+
+# Every test again, in a build with AddressSanitizer and UBSan that stops
+# at the first report.
+test-sanitize:
+	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPTXPORT_SANITIZE=ON $(CMAKE_FLAGS)
+	$(CMAKE) --build $(SANITIZE_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# The libFuzzer targets (clang), each run for FUZZ_SECONDS.
+fuzz:
+	@tools/install_fuzz_toolchain.sh
+	CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTXPORT_FUZZ=ON -DPTXPORT_BUILD_TESTS=OFF
+	$(CMAKE) --build $(FUZZ_BUILD) -j $(JOBS)
+	tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

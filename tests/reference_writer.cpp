@@ -162,8 +162,8 @@ std::string referenceColumnNames(int format, int type) {
             "\"UserData\" \"PointSourceID\"\n",
             "\"UserData\" \"PointSourceID\" \"GPSTime\"\n",
             "\"UserData\" \"PointSourceID\" \"Red\" \"Green\" \"Blue\"\n",
-            "\"UserData\" \"PointSourceID\" \"GPSTime\" \"Red\" \"Green\" "
-            "\"Blue\"\n"};
+            ("\"UserData\" \"PointSourceID\" \"GPSTime\" \"Red\" \"Green\" "
+             "\"Blue\"\n")};
         return std::string("\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" "
                            "\"NumReturns\" ") +
                "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "

@@ -107,8 +107,9 @@ Bytes update_ok(const fs::path &p) {
 
 // A header whose statistics are all wrong, so that each must be rewritten.
 void spoil_statistics(LAS12Header &h) {
-    for (uint32_t &c : h.NumberOfPointsByReturn)
-        c = 0xDEAD;
+    // Packed fields: assigned one by one, never bound to a reference.
+    for (std::size_t i = 0; i < 5; ++i)
+        h.NumberOfPointsByReturn[i] = 0xDEAD;
     h.MaxX = h.MinX = h.MaxY = h.MinY = h.MaxZ = h.MinZ = -123.25;
 }
 

@@ -1,0 +1,24 @@
+// fuzz_files.h - what the file-based fuzz targets share: a scratch folder,
+// the input written to a file there, and a silenced standard output.
+#ifndef FUZZ_FILES_H
+#define FUZZ_FILES_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fuzz {
+
+// Sends standard output to /dev/null: the routines print their messages
+// for every input, and the fuzzer's own report goes to standard error.
+void silenceStandardOutput();
+
+// A scratch folder for this process (in memory where /dev/shm exists).
+const std::string &scratchFolder();
+
+// Writes the input to scratchFolder()/name and returns the full name.
+std::string writeInput(const char *name, const uint8_t *data, std::size_t size);
+
+} // namespace fuzz
+
+#endif
