@@ -3,38 +3,215 @@
 // Each routine writes one value at p, exactly as glibc's printf writes it
 // with the named conversion, and returns the position after the last
 // character.  The caller guarantees room for kMaxNumberChars characters.
+//
+// The fixed-point conversions never do decimal floating-point work: a finite
+// double is exactly m * 2^e, so its fraction bits times 10^d, shifted right
+// with round-half-to-even on the bits shifted out, is exactly the integer
+// printf's correctly rounded digits spell.  Only integers of 2^64 and above
+// leave that path, for std::to_chars, which is exact as well.
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
+#include <array>
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace ptx {
 
 // "-", 309 integer digits, ".", 7 decimals, with room to spare.
 inline constexpr std::size_t kMaxNumberChars = 352;
 
+namespace number_format_detail {
+
+__extension__ typedef unsigned __int128 uint128;
+
+// "00" "01" ... "99": two digits per division by 100 halves the divisions.
+inline constexpr char kDigitPairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536"
+    "37383940414243444546474849505152535455565758596061626364656667686970717273"
+    "7475767778798081828384858687888990919293949596979899";
+
+// 10^0 .. 10^19, every power of ten a uint64_t holds.
+inline constexpr auto kPow10 = [] {
+    std::array<uint64_t, 20> table{};
+    uint64_t power = 1;
+    for (uint64_t &entry : table) {
+        entry = power;
+        power *= 10; // wraps harmlessly after the last entry
+    }
+    return table;
+}();
+
+inline void put_pair(char *p, unsigned v) {
+    std::memcpy(p, &kDigitPairs[2 * v], 2);
+}
+
+// Comparisons rather than a logarithm: the branches are predicted, so the
+// digit stores need not wait for the count, and measured faster for every
+// mix of lengths tried.
+template <typename Uint> inline int count_digits(Uint v) {
+    int n = 1;
+    for (;;) {
+        if (v < 10)
+            return n;
+        if (v < 100)
+            return n + 1;
+        if (v < 1000)
+            return n + 2;
+        if (v < 10000)
+            return n + 3;
+        v /= 10000;
+        n += 4;
+    }
+}
+
+// Writes v's digits backwards so that they end just before end.
+template <typename Uint> inline void put_digits_before(char *end, Uint v) {
+    while (v >= 100) {
+        end -= 2;
+        put_pair(end, static_cast<unsigned>(v % 100));
+        v /= 100;
+    }
+    if (v >= 10)
+        put_pair(end - 2, static_cast<unsigned>(v));
+    else
+        end[-1] = static_cast<char>('0' + v);
+}
+
+template <typename Uint> inline char *put_unsigned(char *p, Uint v) {
+    char *end = p + count_digits(v);
+    put_digits_before(end, v);
+    return end;
+}
+
+// 32-bit arithmetic, counting and dividing, is the cheaper, and almost every
+// whole part fits it.
+inline char *put_u64(char *p, uint64_t v) {
+    if (v <= UINT32_MAX)
+        return put_unsigned(p, static_cast<uint32_t>(v));
+    return put_unsigned(p, v);
+}
+
+// Writes exactly D digits of f < 10^D, leading zeros included.
+template <int D> inline void put_fraction(char *p, uint32_t f) {
+    if constexpr (D % 2 == 1) {
+        constexpr auto lead = static_cast<uint32_t>(kPow10[D - 1]);
+        *p++ = static_cast<char>('0' + f / lead);
+        f %= lead;
+    }
+    for (int i = D - D % 2 - 2; i >= 0; i -= 2) {
+        const auto unit = static_cast<uint32_t>(kPow10[i]);
+        put_pair(p, f / unit);
+        f %= unit;
+        p += 2;
+    }
+}
+
+// (p / 2^k) rounded half to even, for 0 < k: adding half - 1, plus one more
+// when the kept part is odd, carries into the kept part exactly when printf
+// rounds up.
+template <typename Uint> inline Uint shift_round_even(Uint p, int k) {
+    const Uint one = 1;
+    const Uint odd = (p >> k) & one;
+    return (p + ((one << (k - 1)) - one) + odd) >> k;
+}
+
+// round(fm * 10^D / 2^k) for fm < 2^min(k, 53).  The product, plus half of
+// 2^k, fits 64 bits for every typical value (fm < 2^k, or fm < 2^53 and
+// 10^D < 2^11); 128 bits cover the rest up to k = 127, and from there on the
+// product is below half of 2^k and rounds to 0.
+template <int D> inline uint32_t scaled_fraction(uint64_t fm, int k) {
+    constexpr uint64_t scale = kPow10[D];
+    constexpr int bits64 = 64 - std::bit_width(scale);
+    if (k < 64 && (k <= bits64 || bits64 >= 53))
+        return static_cast<uint32_t>(shift_round_even(fm * scale, k));
+    if (k < 128)
+        return static_cast<uint32_t>(
+            shift_round_even(static_cast<uint128>(fm) * scale, k));
+    return 0;
+}
+
+[[gnu::noinline]] inline char *put_nonfinite(char *p, uint64_t fraction) {
+    std::memcpy(p, fraction != 0 ? "nan" : "inf", 3);
+    return p + 3;
+}
+
+// |v| >= 2^64: an integer with up to 309 digits.  No survey value comes near
+// it, so the exact general routine is fast enough.
+template <int D>
+[[gnu::noinline]] inline char *put_huge_integer(char *p, double magnitude) {
+    return std::to_chars(p, p + kMaxNumberChars - 1, magnitude,
+                         std::chars_format::fixed, D)
+        .ptr;
+}
+
+// printf("%.Df", v) for D in 1..9.
+template <int D> inline char *put_fixed(char *p, double v) {
+    static_assert(D >= 1 && D <= 9, "the fraction must fit 32 bits");
+    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    // printf shows the sign bit itself: "-0.00", "-nan".
+    *p = '-';
+    p += bits >> 63;
+    const int biased = static_cast<int>(bits >> 52) & 0x7ff;
+    uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+    if (biased == 0x7ff) [[unlikely]]
+        return put_nonfinite(p, m);
+    if (biased != 0)
+        m |= uint64_t{1} << 52;
+    const int e = biased != 0 ? biased - 1075 : -1074;
+
+    uint64_t whole = 0;
+    uint32_t fraction = 0;
+    if (e >= 0) {
+        if (e > 11) [[unlikely]]
+            return put_huge_integer<D>(p, std::fabs(v));
+        whole = m << e;
+    } else {
+        const int k = -e;
+        const uint64_t fraction_bits =
+            k < 53 ? m & ((uint64_t{1} << k) - 1) : m;
+        whole = k < 53 ? m >> k : 0;
+        fraction = scaled_fraction<D>(fraction_bits, k);
+        if (fraction == kPow10[D]) { // rounded up into the units
+            fraction = 0;
+            ++whole;
+        }
+    }
+    p = put_u64(p, whole);
+    *p = '.';
+    put_fraction<D>(p + 1, fraction);
+    return p + 1 + D;
+}
+
+} // namespace number_format_detail
+
 // printf("%.2f", v)
 inline char *put_fixed2(char *p, double v) {
-    return std::to_chars(p, p + kMaxNumberChars, v, std::chars_format::fixed, 2)
-        .ptr;
+    return number_format_detail::put_fixed<2>(p, v);
 }
 
 // printf("%.7f", v)
 inline char *put_fixed7(char *p, double v) {
-    return std::to_chars(p, p + kMaxNumberChars, v, std::chars_format::fixed, 7)
-        .ptr;
+    return number_format_detail::put_fixed<7>(p, v);
 }
 
-// printf("%d", v) for a non-negative value
+// printf("%u", v)
 inline char *put_uint(char *p, uint32_t v) {
-    return std::to_chars(p, p + kMaxNumberChars, v).ptr;
+    return number_format_detail::put_unsigned(p, v);
 }
 
 // printf("%d", v)
 inline char *put_int(char *p, int32_t v) {
-    return std::to_chars(p, p + kMaxNumberChars, v).ptr;
+    *p = '-';
+    p += v < 0;
+    // Negating in unsigned arithmetic keeps INT32_MIN defined.
+    const uint32_t magnitude =
+        v < 0 ? 0U - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+    return number_format_detail::put_unsigned(p, magnitude);
 }
 
 } // namespace ptx
