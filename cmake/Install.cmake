@@ -1,0 +1,99 @@
+# Install rules: the command, its man page, the static and shared library,
+# the public header, the CMake package TAMARAK_LiDAR and the pkg-config file
+# tamarak_lidar.pc.  Included from the top-level CMakeLists.txt once every
+# target exists.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(TAMARAK_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/TAMARAK_LiDAR"
+  CACHE STRING "Where the CMake package files are installed, below the prefix")
+
+# Users of the package see the libraries under TAMARAK_LiDAR::: the shared
+# one as tamarak_lidar, the static one as tamarak_lidar_static.
+set_target_properties(tamarak_lidar_shared PROPERTIES EXPORT_NAME tamarak_lidar)
+set_target_properties(tamarak_lidar_static PROPERTIES
+  EXPORT_NAME tamarak_lidar_static)
+
+install(TARGETS ptxport
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(TARGETS tamarak_lidar_shared tamarak_lidar_static
+  EXPORT TAMARAK_LiDARTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The unversioned libtamarak_lidar.so is only for linking, like the header.
+install(TARGETS tamarak_lidar_shared
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_ONLY)
+
+install(FILES ${PROJECT_SOURCE_DIR}/library/TAMARAK_LiDAR.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+# The CMake package: find_package(TAMARAK_LiDAR) then link
+# TAMARAK_LiDAR::tamarak_lidar.
+install(EXPORT TAMARAK_LiDARTargets
+  NAMESPACE TAMARAK_LiDAR::
+  FILE TAMARAK_LiDARTargets.cmake
+  DESTINATION ${TAMARAK_CMAKE_DIR})
+configure_package_config_file(
+  ${CMAKE_CURRENT_LIST_DIR}/TAMARAK_LiDARConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfig.cmake
+  INSTALL_DESTINATION ${TAMARAK_CMAKE_DIR}
+  PATH_VARS CMAKE_INSTALL_INCLUDEDIR)
+write_basic_package_version_file(
+  ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfigVersion.cmake
+  VERSION ${PROJECT_VERSION}
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfig.cmake
+  ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfigVersion.cmake
+  DESTINATION ${TAMARAK_CMAKE_DIR})
+
+# The pkg-config file names the prefix the tree is really installed under,
+# which is known only at install time (cmake --install --prefix, or /usr in
+# the Debian package): the file is configured here up to that prefix and
+# finished by the install step.
+set(TAMARAK_PC_PREFIX "@TAMARAK_INSTALL_PREFIX@")
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+  set(TAMARAK_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
+  set(_tamarak_pc_dest "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+else()
+  set(TAMARAK_PC_LIBDIR "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
+  set(_tamarak_pc_dest "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+endif()
+if(IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
+  set(TAMARAK_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
+else()
+  set(TAMARAK_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/tamarak_lidar.pc.in
+  ${PROJECT_BINARY_DIR}/tamarak_lidar.pc.install @ONLY)
+install(CODE "
+  set(TAMARAK_INSTALL_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  configure_file(\"${PROJECT_BINARY_DIR}/tamarak_lidar.pc.install\"
+    \"${PROJECT_BINARY_DIR}/pkgconfig/tamarak_lidar.pc\" @ONLY)
+  file(INSTALL \"${PROJECT_BINARY_DIR}/pkgconfig/tamarak_lidar.pc\"
+    DESTINATION \"${_tamarak_pc_dest}\")
+")
+
+# The man page, compressed as Debian installs man pages when gzip is there.
+set(_tamarak_man ${PROJECT_SOURCE_DIR}/docs/ptxport.1)
+find_program(TAMARAK_GZIP gzip)
+if(TAMARAK_GZIP)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/ptxport.1.gz
+    COMMAND ${TAMARAK_GZIP} -9 -n -c ${_tamarak_man}
+      > ${PROJECT_BINARY_DIR}/ptxport.1.gz
+    DEPENDS ${_tamarak_man}
+    COMMENT "Compressing the ptxport man page")
+  add_custom_target(ptxport_man ALL DEPENDS ${PROJECT_BINARY_DIR}/ptxport.1.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/ptxport.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  install(FILES ${_tamarak_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+# The user documents, where Debian keeps the documentation of the package.
+set(_tamarak_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/ptxport)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${_tamarak_docdir})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${_tamarak_docdir}
+  FILES_MATCHING PATTERN "*.md")
