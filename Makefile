@@ -8,8 +8,10 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+BENCH_BUILD ?= build-bench
+BENCH_POINTS ?= 5000000
 
-.PHONY: all configure build demo test test-sanitize fuzz clean
+.PHONY: all configure build demo test test-sanitize fuzz bench clean
 
 all: build
 
@@ -56,5 +58,17 @@ fuzz:
 	$(CMAKE) --build $(FUZZ_BUILD) -j $(JOBS)
 	tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Micro-benchmarks, the formatter's long comparison with snprintf, and the
+# end-to-end run against the printf baseline and the I/O floor.
+bench:
+	$(CMAKE) -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DPTXPORT_BUILD_BENCHMARKS=ON
+	$(CMAKE) --build $(BENCH_BUILD) -j $(JOBS)
+	$(BENCH_BUILD)/bench/bench_number_format
+	$(BENCH_BUILD)/bench/bench_point_rows
+	$(BENCH_BUILD)/bench/bench_sorts
+	PTXPORT_LONG_TESTS=1 $(BENCH_BUILD)/tests/test_number_format
+	python3 bench/end_to_end.py --build $(BENCH_BUILD) --points $(BENCH_POINTS)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

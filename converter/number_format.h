@@ -12,6 +12,11 @@
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
+// The benchmark's baseline build replaces these routines by snprintf.
+#ifdef PTXPORT_PRINTF_BASELINE
+#include "printf_number_format.h"
+#else
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -216,4 +221,5 @@ inline char *put_int(char *p, int32_t v) {
 
 } // namespace ptx
 
+#endif // PTXPORT_PRINTF_BASELINE
 #endif
