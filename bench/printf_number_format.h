@@ -23,6 +23,14 @@ inline char *put_uint(char *p, uint32_t v) {
     return p + std::snprintf(p, kMaxNumberChars, "%u", v);
 }
 
+inline char *put_u8(char *p, uint8_t v) {
+    return p + std::snprintf(p, kMaxNumberChars, "%u", v);
+}
+
+inline char *put_i8(char *p, int8_t v) {
+    return p + std::snprintf(p, kMaxNumberChars, "%d", v);
+}
+
 inline char *put_int(char *p, int32_t v) {
     return p + std::snprintf(p, kMaxNumberChars, "%d", v);
 }

@@ -10,8 +10,10 @@
 #include "las_bytes.h"
 #include "number_format.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace ptx {
 
@@ -106,15 +108,30 @@ inline char *blank(char *p) {
     return p + 1;
 }
 
+// "R N D E " for every value of the bitfield byte: its four columns of
+// format 0 with their blanks, stored at once.
+inline constexpr auto kFlagColumns = [] {
+    std::array<uint64_t, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const unsigned digits[4] = {b & 7, (b >> 3) & 7, (b >> 6) & 1, b >> 7};
+        for (unsigned i = 0; i < 4; ++i)
+            table[b] |= uint64_t{'0' + digits[i]} << (16 * i) |
+                        uint64_t{' '} << (16 * i + 8);
+    }
+    return table;
+}();
+
+inline char *flagColumns(char *p, const unsigned char *r) {
+    std::memcpy(p, &kFlagColumns[r[14]], 8);
+    return p + 8;
+}
+
 // Format 0: every value the layout carries.
 template <Layout L>
 char *fullRecord(char *p, const unsigned char *r, const Transform &t) {
     p = blank(xyz(p, r, t));
     p = blank(intensity(p, r));
-    p = blank(returnNum(p, r));
-    p = blank(numReturns(p, r));
-    p = blank(scanDirection(p, r));
-    p = blank(edgeOfFlightLine(p, r));
+    p = flagColumns(p, r);
     p = blank(classification(p, r));
     p = blank(scanAngleRank(p, r));
     p = blank(byte17(p, r));

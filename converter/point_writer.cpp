@@ -14,9 +14,10 @@ using ptx::Layout;
 
 namespace {
 
-// 4096 records of the largest layout in, 1 MiB of text out.
+// 4096 records of the largest layout in, 256 KiB of text out: large writes,
+// and little memory that a small file leaves untouched.
 constexpr std::size_t kRecordsPerBlock = 4096;
-constexpr std::size_t kTextBytes = std::size_t{1} << 20;
+constexpr std::size_t kTextBytes = std::size_t{256} << 10;
 
 // Column names that depend on the LAS version: bytes 17 to 19 are named
 // FileMarker and UserBitField in LAS 1.0, UserData and PointSourceID later.

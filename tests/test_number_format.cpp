@@ -435,6 +435,16 @@ TEST(IntegerFormat, EverySmallValue) {
     EXPECT_EQ(c.failed(), 0u) << c.report();
 }
 
+TEST(IntegerFormat, EveryByte) {
+    Checker c;
+    for (int b = 0; b < 256; ++b) {
+        c.check(ptx::put_u8, "%u", static_cast<uint8_t>(b));
+        c.check(ptx::put_i8, "%d", static_cast<int8_t>(b));
+    }
+    EXPECT_EQ(c.checked(), 512u);
+    EXPECT_EQ(c.failed(), 0u) << c.report();
+}
+
 // Random values of random bit width, so that every digit count is common.
 TEST(IntegerFormat, RandomValues) {
     std::mt19937_64 rng{seed()};
