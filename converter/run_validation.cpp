@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sys/stat.h>
 #include <utility>
@@ -135,6 +136,40 @@ void validateOutputsSpareInputs(const RunPlan &plan) {
     }
 }
 
+// Refuses a run in which two different outputs share one name, such as the
+// header description of X.las and the point file of X_hdr.las: the second
+// would silently replace the first.  A LAS file named twice writes the same
+// two files twice, which loses nothing.
+void validateOutputsAreDistinct(const RunPlan &plan) {
+    struct Writer {
+        FileIdentity las;
+        bool header; // header description, else point file
+        const std::string *name;
+    };
+    std::map<std::filesystem::path, Writer> writers;
+    for (const std::string &name : plan.las_names) {
+        FileIdentity las{};
+        identityOf(name, las);
+        for (const bool header : {true, false}) {
+            const std::string output =
+                header ? headerFileName(name) : pointFileName(name);
+            std::error_code ec;
+            std::filesystem::path key =
+                std::filesystem::weakly_canonical(output, ec);
+            if (ec)
+                key = std::filesystem::absolute(output).lexically_normal();
+            const auto [at, added] =
+                writers.emplace(key, Writer{las, header, &name});
+            if (added || (at->second.las == las && at->second.header == header))
+                continue;
+            std::printf("\nOutput file %s would be written for both %s and "
+                        "%s\n",
+                        output.c_str(), at->second.name->c_str(), name.c_str());
+            fail();
+        }
+    }
+}
+
 } // namespace
 
 std::vector<std::string> readListTokens(std::FILE *list) {
@@ -165,5 +200,6 @@ RunPlan validateRun(int argc, char **argv) {
     plan.first_argument = argv[1];
     plan.format = validateFormat(argv[2], argv[1], plan.las_type);
     validateOutputsSpareInputs(plan);
+    validateOutputsAreDistinct(plan);
     return plan;
 }

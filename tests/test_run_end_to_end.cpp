@@ -209,6 +209,21 @@ TEST(Validation, EveryFailureEndsTheRunBeforeAnythingIsWritten) {
          files({{"t.las", 6}}, "t.las", "t_hdr.asc"),
          {"t_hdr.asc", "0"},
          "\nOutput file t_hdr.asc would overwrite input file t_hdr.asc\n"},
+        {"two outputs of one name",
+         files({{"X.las", 6}, {"X_hdr.las", 6}}, "X.las X_hdr.las", "l.txt"),
+         {"l.txt", "0"},
+         "\nOutput file X_hdr.asc would be written for both X.las and "
+         "X_hdr.las\n"},
+        {"two outputs of one name through a folder",
+         [](TempDir &d) {
+             fs::create_directory(d / "s");
+             smallFile(6).write(d / "X_hdr.las");
+             smallFile(6).write(d / "X.las");
+             writeText(d / "l.txt", "./X.las X.las s/../X_hdr.las");
+         },
+         {"l.txt", "0"},
+         "\nOutput file s/../X_hdr.asc would be written for both ./X.las and "
+         "s/../X_hdr.las\n"},
         {"LAS file linked from an output name",
          [](TempDir &d) {
              smallFile(6).write(d / "a_hdr.asc");
