@@ -7,6 +7,7 @@
 // and the point file beside it.  Exit status 0 after a complete run, -1
 // after any failure, always with a message on standard output.
 #include "TAMARAK_LiDAR.h"
+#include "file_handle.h"
 #include "header_description.h"
 #include "las_type.h"
 #include "output_names.h"
@@ -24,11 +25,6 @@ namespace {
 [[noreturn]] void fail() {
     std::exit(-1);
 }
-
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 [[noreturn]] void failRead(const std::string &name) {
     std::printf("\nError reading binary file %s\n", name.c_str());
@@ -59,7 +55,7 @@ void readHeader(std::FILE *fin, const std::string &name, int16_t las_type,
 
 void convertFile(const RunPlan &plan, std::size_t t, LAS12Header &ph12) {
     const std::string &LASName = plan.las_names[t];
-    File fin(std::fopen(LASName.c_str(), "rb"));
+    tamarak::File fin(std::fopen(LASName.c_str(), "rb"));
     if (!fin) {
         std::printf("\nCannot open binary file %s for reading\n\n",
                     LASName.c_str());

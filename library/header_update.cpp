@@ -8,6 +8,7 @@
 // exactly as it was.
 #include "header_update.h"
 #include "TAMARAK_LiDAR.h"
+#include "file_handle.h"
 #include "las_bytes.h"
 #include "las_type.h"
 
@@ -25,11 +26,6 @@
 using namespace tamarak;
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Header fields read or rewritten here, as byte offsets.
 constexpr std::size_t kOffOffsetToData = 96;

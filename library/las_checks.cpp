@@ -2,6 +2,7 @@
 // extensions, LAS file validation and numeric command-line arguments.
 #include "TAMARAK_LiDAR.h"
 #include "argument_rules.h"
+#include "file_handle.h"
 #include "las_bytes.h"
 #include "las_type.h"
 
@@ -14,11 +15,6 @@
 using namespace tamarak;
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Required record length of a LASType.
 bool record_length_matches(int16_t las_type, unsigned length) {

@@ -2,6 +2,7 @@
 // 1.0 or 1.1 file that declares a point format it cannot have.
 #include "las_type.h"
 
+#include "file_handle.h"
 #include "las_bytes.h"
 
 #include <cstdio>
@@ -12,10 +13,6 @@ namespace tamarak {
 
 namespace {
 constexpr std::size_t kRecordSize[9] = {0, 20, 28, 20, 28, 20, 28, 26, 34};
-
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
 } // namespace
 
 std::size_t record_size_of(int16_t las_type) {
@@ -40,7 +37,7 @@ bool header_declares_type(const unsigned char *header, int16_t las_type) {
 }
 
 void report_untyped_las(const char *filename) {
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(filename, "rb"));
+    File f(std::fopen(filename, "rb"));
     unsigned char head[kOffPointFormat + 1];
     if (!f || std::fread(head, 1, sizeof head, f.get()) != sizeof head)
         return;
