@@ -14,15 +14,6 @@
 
 using namespace tamarak;
 
-namespace {
-
-// Required record length of a LASType.
-bool record_length_matches(int16_t las_type, unsigned length) {
-    return record_size_of(las_type) == length;
-}
-
-} // namespace
-
 namespace tamarak {
 
 bool numeric_argument_is_valid(const char *str) {
@@ -138,7 +129,7 @@ int16_t check_las(const char *filename) {
         return invalid();
     const unsigned length = load_u16(h + kOffRecordLength);
     const int16_t type = las_type_of(minor, format);
-    if (type != 0 && !record_length_matches(type, length)) {
+    if (type != 0 && record_size_of(type) != length) {
         std::printf("\nData format of %s (%c) is incompatible with Length of "
                     "Data Record (%d)\n",
                     filename, '0' + format, static_cast<int>(length));

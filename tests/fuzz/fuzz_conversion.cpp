@@ -73,11 +73,6 @@ long textLineEnds(const LAS12Header &h) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silenceStandardOutput();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const std::string name = fuzz::writeInput("in.las", data, size);
     const int16_t type = check_las(name.c_str());

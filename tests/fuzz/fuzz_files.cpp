@@ -8,11 +8,6 @@
 
 namespace fuzz {
 
-void silenceStandardOutput() {
-    if (!std::freopen("/dev/null", "w", stdout))
-        std::abort();
-}
-
 const std::string &scratchFolder() {
     static const std::string folder = [] {
         const std::string base =
@@ -35,3 +30,9 @@ std::string writeInput(const char *name, const uint8_t *data,
 }
 
 } // namespace fuzz
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    if (!std::freopen("/dev/null", "w", stdout))
+        std::abort();
+    return 0;
+}

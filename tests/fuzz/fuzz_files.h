@@ -1,5 +1,7 @@
-// fuzz_files.h - what the file-based fuzz targets share: a scratch folder,
-// the input written to a file there, and a silenced standard output.
+// fuzz_files.h - what the file-based fuzz targets share: a scratch folder
+// and the input written to a file there.  Linking fuzz_files.cpp also sends
+// standard output to /dev/null: the routines print their messages for
+// every input, and the fuzzer's own report goes to standard error.
 #ifndef FUZZ_FILES_H
 #define FUZZ_FILES_H
 
@@ -8,10 +10,6 @@
 #include <string>
 
 namespace fuzz {
-
-// Sends standard output to /dev/null: the routines print their messages
-// for every input, and the fuzzer's own report goes to standard error.
-void silenceStandardOutput();
 
 // A scratch folder for this process (in memory where /dev/shm exists).
 const std::string &scratchFolder();

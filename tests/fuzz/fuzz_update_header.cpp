@@ -22,11 +22,6 @@ bool recomputed(std::size_t at) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silenceStandardOutput();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const std::string name = fuzz::writeInput("in.las", data, size);
     const int16_t result = tamarak::try_update_header(name.c_str());
