@@ -156,8 +156,8 @@ void validateOutputsAreDistinct(const RunPlan &plan) {
             std::error_code ec;
             std::filesystem::path key =
                 std::filesystem::weakly_canonical(output, ec);
-            if (ec)
-                key = std::filesystem::absolute(output).lexically_normal();
+            if (ec) // no exception may leave validation: compare the names
+                key = std::filesystem::path(output).lexically_normal();
             const auto [at, added] =
                 writers.emplace(key, Writer{las, header, &name});
             if (added || (at->second.las == las && at->second.header == header))
