@@ -1,0 +1,54 @@
+// parallel_points.h - the point records of one file formatted by several
+// threads: blocks of whole records read in order by one thread, turned into
+// text by the workers, written in file order by the same reading thread.
+// The output is the single-thread writer's, byte for byte.
+#ifndef PTXPORT_PARALLEL_POINTS_H
+#define PTXPORT_PARALLEL_POINTS_H
+
+#include "point_rows.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+class Progress;
+
+// Formats the rows of `count` whole records of one format and layout into
+// `out`, which has room for count * kMaxRowChars bytes; returns the end of
+// the text.
+using RowFormatter = char *(*)(char *out, const unsigned char *records,
+                               std::size_t count, const ptx::Transform &t);
+
+// What the records of one file become.
+struct PointJob {
+    RowFormatter format = nullptr;
+    std::size_t record_size = 0;
+    ptx::Transform transform{};
+};
+
+// How many threads format, and how many records make one block; zero
+// means the default.
+struct WorkerShape {
+    unsigned workers = 0;
+    std::size_t records_per_block = 0;
+};
+
+// Whether `bytes` of records are worth more than one thread under `shape`:
+// one worker, or a file of a few blocks, is done best by one thread.
+bool worthWorkers(std::uint64_t bytes, std::size_t record_size,
+                  const WorkerShape &shape);
+
+// Returned when the memory of the workers' blocks cannot be had: nothing
+// was read or written, and one thread has to do the file.
+inline constexpr int16_t kPointsNeedOneThread = 1;
+
+// Writes one row per whole record read from `in` until its end, with the
+// workers of `shape` (at least two); a trailing piece shorter than a record
+// is dropped.  Returns kPointsWritten, kPointsReadError, kPointsWriteError
+// or kPointsNeedOneThread; after a failure no further row is written and
+// every worker has ended.  A null progress is not told.
+int16_t writeRecordsWithWorkers(std::FILE *in, std::FILE *out,
+                                const PointJob &job, const WorkerShape &shape,
+                                Progress *progress);
+
+#endif
