@@ -242,7 +242,8 @@ TEST(Workers, FailuresStopTheWholePipeline) {
     };
     for (const Case &c : cases) {
         for (unsigned workers : {2u, 3u, 7u}) {
-            FaultyStream in{las, c.read_fails_at}, out{{}, c.write_fails_at};
+            FaultyStream in{las, c.read_fails_at, 0, {}};
+            FaultyStream out{{}, c.write_fails_at, 0, {}};
             std::FILE *fin = in.open("rb");
             std::FILE *fout = out.open("w");
             in.pos = 227; // where the driver leaves the input
@@ -300,4 +301,69 @@ TEST(CpuCount, FollowsTheAffinityMask) {
             pinned = usableCpuCount();
     }).join();
     EXPECT_EQ(pinned, 1u);
+}
+
+namespace {
+
+// What a Progress shows on a pseudo-terminal after `steps` advances of a
+// file of 1000 points.
+std::string onTerminal(ProgressTiming timing, int steps) {
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return "no pseudo-terminal";
+    std::FILE *terminal = fdopen(slave, "w");
+    {
+        Progress p(terminal, "dir/tile.las", 1000, timing);
+        for (int i = 1; i <= steps; ++i)
+            p.advance(static_cast<std::uint64_t>(i) * 250);
+    }
+    std::fclose(terminal);
+    std::string shown;
+    char buf[4096];
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
+        shown.append(buf, static_cast<std::size_t>(n));
+    close(master);
+    return shown;
+}
+
+} // namespace
+
+TEST(Progress, OneLineRewrittenInPlaceAndErased) {
+    using std::chrono::milliseconds;
+    const std::string each = onTerminal({milliseconds(0), milliseconds(0)}, 3);
+    const std::regex line(
+        R"(\rptxport: dir/tile\.las  (25|50|75)%  )"
+        R"((250|500|750) / 1000 points  \d+ points/s\x1b\[K)");
+    const auto lines =
+        std::distance(std::sregex_iterator(each.begin(), each.end(), line),
+                      std::sregex_iterator());
+    EXPECT_EQ(lines, 3) << each;
+    EXPECT_EQ(each.find('\n'), std::string::npos);
+    EXPECT_TRUE(each.ends_with("\r\x1b[K")) << each;
+    // At most one line an interval, and none before the delay.
+    const std::string rare =
+        onTerminal({milliseconds(0), milliseconds(60000)}, 3);
+    EXPECT_EQ(std::count(rare.begin(), rare.end(), '%'), 1) << rare;
+    EXPECT_EQ(onTerminal({milliseconds(60000), milliseconds(0)}, 3), "");
+}
+
+// Only a terminal on standard error gets a progress line.
+TEST(Progress, NoneWhenStandardErrorIsNoTerminal) {
+    const auto withStderr = [](int fd) {
+        const int saved = dup(2);
+        dup2(fd, 2);
+        const bool shown = progressOnTerminal("a.las", 10, {}) != nullptr;
+        dup2(saved, 2);
+        close(saved);
+        return shown;
+    };
+    TempDir dir;
+    std::FILE *file = std::fopen((dir / "err.txt").c_str(), "w");
+    EXPECT_FALSE(withStderr(fileno(file)));
+    std::fclose(file);
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    EXPECT_TRUE(withStderr(slave));
+    close(slave);
+    close(master);
 }
