@@ -7,9 +7,9 @@
 # NODES_FILE is parallel's --sshloginfile (lines such as 8/user@node1).
 # TILE_LIST names one tile per line, on a folder that every machine sees
 # under the same path; names may hold blanks, and relative names count from
-# the current folder, which must be on that shared folder too. Each tile's console output, which
-# carries any failure's reason, goes beside it as NAME.log; JOBLOG records
-# every run. Running the same command again (same list) after fixing tiles
+# the current folder, which must be on that shared folder too. Each tile's
+# console output, which carries any failure's reason, goes beside it as
+# NAME.log; JOBLOG records every run. Running the same command again (same list) after fixing tiles
 # runs only the failed ones (--resume-failed). PTXPORT names the command if
 # it is not on the machines' PATH; PARALLEL_SSH or --ssh in PARALLEL sets the
 # ssh command. Exits 1 when a tile failed.
@@ -31,18 +31,20 @@ cp -- "$tile_list" "$joblog.tiles"
 
 command="cd $(printf '%q' "$PWD") && $(printf '%q' "${PTXPORT:-ptxport}") {} $(printf '%q' "$format") > {.}.log 2>&1"
 parallel --will-cite --sshloginfile "$nodes" --joblog "$joblog" \
-    --resume-failed --arg-file "$tile_list" "$command"
+    --resume-failed --no-run-if-empty --arg-file "$tile_list" "$command"
 
 # The last run of each tile decides; list the tiles that failed.
 failed=$(awk -F'\t' 'NR > 1 { status[$1] = ($7 != 0 || $8 != 0) ? $2 " exit " $7 " signal " $8 : "" }
     END { for (s in status) if (status[s] != "") print s "\t" status[s] }' "$joblog" | sort -n)
-total=$(grep -c '' "$tile_list")
+# Blank lines are skipped and take no job number.
+tiles=$(grep -v '^[[:space:]]*$' "$tile_list")
+total=$(grep -c '' <<<"$tiles")
 if [ -z "$failed" ]; then
     echo "All $total tiles converted; job log $joblog."
     exit 0
 fi
 while IFS=$'\t' read -r seq where; do
-    tile=$(sed -n "${seq}p" "$tile_list")
+    tile=$(sed -n "${seq}p" <<<"$tiles")
     echo "FAILED $tile (on $where), log ${tile%.*}.log:"
     grep -v '^[[:space:]]*$' "${tile%.*}.log" 2>/dev/null | tail -n 3 | sed 's/^/    /'
 done <<<"$failed"

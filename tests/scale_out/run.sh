@@ -15,6 +15,7 @@ build=$(cd "${1:?usage: run.sh BUILD_DIR}" && pwd)
 export PTXPORT=$build/converter/ptxport
 lasgen=$build/tools/lasgen
 format=0
+# shellcheck source=tests/scale_out/daemons.sh
 source "$here/daemons.sh"
 
 failures=0
@@ -178,7 +179,8 @@ test_parallel() {
     break_tile "$dir"
     printf '1/%s\n' 127.0.0.1 127.0.0.2 >"$dir/nodes.txt"
     cd "$dir"
-    find "$dir" -name '*.las' | sort >"$dir/tiles.txt"
+    # A blank line takes no job number; the summary must still name the tile.
+    find "$dir" -name '*.las' | sort | awk '{ print } NR == 2 { print "" }' >"$dir/tiles.txt"
     run_parallel() {
         "$recipes/parallel-hosts.sh" "$dir/nodes.txt" "$dir/tiles.txt" "$format" \
             "$dir/joblog.txt" | tee "$dir/out.txt"
@@ -188,7 +190,8 @@ test_parallel() {
     cat "$dir/joblog.txt"
     check "a failed tile fails the run" test "$status" -eq 1
     check "the summary names the broken tile and ptxport's reason" \
-        grep -qA3 "^FAILED $dir/c/broken.las (on 127.0.0.[12] exit 255" "$dir/out.txt"
+        grep -qxF "    $dir/c/broken.las is not a valid .las file" \
+        <(grep -A1 "^FAILED $dir/c/broken.las (on 127.0.0.[12] exit 255" "$dir/out.txt")
     check "jobs ran on both hosts" \
         test "$(cut -f2 "$dir/joblog.txt" | grep -c '^127\.0\.0\.[12]$' | tr -d ' ')" -eq 12 -a \
         "$(cut -f2 "$dir/joblog.txt" | sort -u | grep -c '^127')" -eq 2
@@ -202,6 +205,11 @@ test_parallel() {
     check "the second run succeeds" test "$status" -eq 0
     check "only the failed tile ran again" test "$(grep -c '' "$dir/joblog.txt")" -eq 14
     check "every output over ssh equals a plain run" same_as_reference "$dir"
+    sed -i '1d' "$dir/tiles.txt"
+    status=0
+    run_parallel >/dev/null 2>&1 || status=$?
+    check "a changed list is refused for the same job log" \
+        test "$status" -eq 2 -a "$(grep -c '' "$dir/joblog.txt")" -eq 14
 }
 
 # The recipes shown in docs/many-tiles.md are the files run here.
