@@ -13,24 +13,26 @@
 
 class Progress;
 
-// Formats the rows of `count` whole records of one format and layout into
-// `out`, which has room for count * kMaxRowChars bytes; returns the end of
-// the text.
-using RowFormatter = char *(*)(char *out, const unsigned char *records,
-                               std::size_t count, const ptx::Transform &t);
-
 // What the records of one file become.
 struct PointJob {
-    RowFormatter format = nullptr;
+    ptx::RowFormatter format = nullptr;
     std::size_t record_size = 0;
     ptx::Transform transform{};
 };
 
-// How many threads format, and how many records make one block; zero
-// means the default.
+// How many threads format (fewer than two: none), and how many records
+// make one block (zero: the usual).
 struct WorkerShape {
     unsigned workers = 0;
     std::size_t records_per_block = 0;
+};
+
+// How the rows of one file may be made beyond the calling thread: the
+// workers, the bytes of records ahead, and the progress line to keep.
+struct PointPath {
+    WorkerShape shape;
+    std::uint64_t record_bytes = 0;
+    Progress *progress = nullptr;
 };
 
 // Whether `bytes` of records are worth more than one thread under `shape`:

@@ -23,52 +23,13 @@ using namespace fixture;
 
 namespace {
 
-ptx::Layout layoutOf(int type) {
-    switch (type) {
-    case 7:
-        return ptx::Layout::Rgb26;
-    case 8:
-        return ptx::Layout::GpsRgb34;
-    default:
-        return type % 2 == 0 ? ptx::Layout::Gps28 : ptx::Layout::Core20;
-    }
-}
-
-template <int F, ptx::Layout L, std::size_t R>
-char *rowsOf(char *p, const unsigned char *r, std::size_t n,
-             const ptx::Transform &t) {
-    for (std::size_t i = 0; i < n; ++i, r += R)
-        p = ptx::writeRow<F, L>(p, r, t);
-    return p;
-}
-
-template <int F> RowFormatter formatterOf(ptx::Layout l) {
-    switch (l) {
-    case ptx::Layout::Core20:
-        return &rowsOf<F, ptx::Layout::Core20, 20>;
-    case ptx::Layout::Gps28:
-        return &rowsOf<F, ptx::Layout::Gps28, 28>;
-    case ptx::Layout::Rgb26:
-        return &rowsOf<F, ptx::Layout::Rgb26, 26>;
-    default:
-        return &rowsOf<F, ptx::Layout::GpsRgb34, 34>;
-    }
-}
-
-template <std::size_t... F>
-RowFormatter formatterFor(int format, ptx::Layout l,
-                          std::index_sequence<F...>) {
-    RowFormatter f = nullptr;
-    ((f = static_cast<int>(F) == format ? formatterOf<F>(l) : f), ...);
-    return f;
-}
-
 PointJob jobFor(int format, int type, const LAS12Header &h) {
-    return {
-        formatterFor(format, layoutOf(type), std::make_index_sequence<20>()),
-        record_size(fixture_for_type(type).format),
-        {h.XScaleFactor, h.YScaleFactor, h.ZScaleFactor, h.XOffset, h.YOffset,
-         h.ZOffset}};
+    const auto las_type =
+        tamarak::LasType::from_code(static_cast<int16_t>(type));
+    return {rowFormatterFor(format, las_type),
+            las_type.record_size(),
+            {h.XScaleFactor, h.YScaleFactor, h.ZScaleFactor, h.XOffset,
+             h.YOffset, h.ZOffset}};
 }
 
 // Points whose rows differ from one record to the next.
