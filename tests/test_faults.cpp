@@ -207,3 +207,46 @@ TEST(Names, LongNamesInAListAndRawBytesInTextFields) {
                        "          0123456789abcdef0123456789ABCDEF\n"),
               std::string::npos);
 }
+
+// The same faults in a file of many blocks, which the command spreads over
+// every CPU it may use: the run ends as with one thread, and no row of a
+// record after the failed read is written.
+TEST(FaultsWithWorkers, ReadErrorAndFileCutInsideARecord) {
+    constexpr int kPoints = 150000; // 12345 * i stays an int32_t
+    constexpr std::size_t kRecord = 28, kHeader = 227;
+    const LasFixture f = tile(6, kPoints);
+    const Bytes las = f.bytes();
+    const std::string all = referencePointFile(las, 15, 6);
+    struct Case {
+        const char *what;
+        std::string action;
+        std::size_t bytes_left; // of the file, as the conversion sees it
+        int status;
+        std::string tail;
+    };
+    const std::size_t middle = kHeader + kPoints / 2 * kRecord + 11;
+    const Case cases[] = {
+        {"read error", "readerror:" + std::to_string(middle), middle,
+         kFailureStatus, "\nError reading binary file a.las\n"},
+        {"cut inside a record", "truncate:" + std::to_string(middle), middle, 0,
+         "seconds\n\n"},
+    };
+    for (const Case &c : cases) {
+        TempDir dir;
+        write_bytes(dir / "a.las", las);
+        write_bytes(dir / "list.txt", {'a', '.', 'l', 'a', 's'});
+        const CommandResult r =
+            run_ptxport({"list.txt", "15"}, dir.path(),
+                        faultEnv("a.las", kConversionOpen, c.action));
+        EXPECT_EQ(r.status, c.status) << c.what;
+        EXPECT_TRUE(endsWith(r.out, c.tail)) << c.what << ": " << r.out;
+        const std::string text = read_text(dir / "a.asc");
+        const auto rows = std::count(text.begin(), text.end(), '\n') - 1;
+        const long whole = static_cast<long>((middle - kHeader) / kRecord);
+        EXPECT_TRUE(all.compare(0, text.size(), text) == 0) << c.what;
+        if (c.status == 0)
+            EXPECT_EQ(rows, whole) << c.what;
+        else
+            EXPECT_LE(rows, whole) << c.what;
+    }
+}
