@@ -6,13 +6,14 @@ CMAKE ?= cmake
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
 BENCH_POINTS ?= 5000000
 
 .PHONY: all configure build demo test test-sanitize fuzz bench clean \
-  test-scale-out
+  test-scale-out test-tsan
 
 all: build
 
@@ -58,6 +59,17 @@ test-sanitize:
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
+# The tests that run threads, in a ThreadSanitizer build: the worker
+# pipeline, whole runs with workers, the fault runs and the end-to-end runs.
+TSAN_TESTS = test_parallel_points test_parallel_runs test_faults \
+  test_run_end_to_end test_list_stress
+test-tsan:
+	$(CMAKE) -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPTXPORT_TSAN=ON $(CMAKE_FLAGS)
+	$(CMAKE) --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
+	TSAN_OPTIONS=halt_on_error=1:exitcode=66 ctest --test-dir $(TSAN_BUILD) \
+	  --output-on-failure -j $(JOBS) -E '_NOT_BUILT|^Exports|^install_'
+
 # The libFuzzer targets (clang), each run for FUZZ_SECONDS.
 fuzz:
 	@tools/install_fuzz_toolchain.sh
@@ -79,4 +91,4 @@ bench:
 	python3 bench/end_to_end.py --build $(BENCH_BUILD) --points $(BENCH_POINTS)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
