@@ -3,25 +3,29 @@
 
 Generates a LAS 1.2 point format 1 file and a point format 3 file of
 --points points each with tools/lasgen, then times, in one run and on the
-same files: ptxport in formats 0, 15 and 19; the printf baseline (the same
-point writer printing every value with snprintf); and the I/O floor (reading
-the input and writing an output of the same size, nothing else).  For each
-it prints the median wall time of --runs runs, points per second, MB/s of
-output and peak resident memory, with the speed-up over the baseline and the
-time over the I/O floor.  It fails if the baseline's output and ptxport's
-differ by a single byte.
+same files: ptxport in formats 0, 15 and 19 on every CPU the process may use
+and on one CPU (taskset); the printf baseline (the same point writer printing
+every value with snprintf); and the I/O floor (reading the input and writing
+an output of the same size, nothing else).  For each it prints the median
+wall time of --runs runs, points per second, MB/s of output and peak
+resident memory, with the scaling from one CPU to all, the speed-up over the
+baseline and the time over the I/O floor, and the load average of the
+machine before and after.  It fails if the baseline's output, ptxport's on
+one CPU and ptxport's on all differ by a single byte.
 """
 import argparse
 import filecmp
 import os
+import shutil
 import statistics
 import subprocess
 import sys
 import time
 
-TARGETS = {  # case: (least speed-up over printf, most time over I/O floor)
-    "format 0, point format 1": (10.0, 2.0),
-    "format 15, point format 1": (10.0, None),
+TARGETS = {  # case: (least speed-up over printf, most time over the I/O
+    #          floor in the page cache, least scaling from one CPU to two)
+    "format 0, point format 1": (10.0, 2.5, 1.6),
+    "format 15, point format 1": (10.0, None, 1.0),
 }
 
 
@@ -72,6 +76,29 @@ def timed(argv, cwd, runs, outputs, to_disk=False):
     return statistics.median(r[0] for r in results), max(r[1] for r in results)
 
 
+def one_cpu():
+    """The taskset prefix that pins a run to the first CPU this process may
+    use, or None where that cannot be done."""
+    if not hasattr(os, "sched_getaffinity") or not shutil.which("taskset"):
+        return None
+    return ["taskset", "-c", str(min(os.sched_getaffinity(0)))]
+
+
+def timed_alternating(commands, cwd, runs, outputs):
+    """Median wall time and peak RSS of each command, their runs taken in
+    turn so that a change of the machine's load falls on all of them."""
+    for argv in commands:
+        settle(outputs)
+        run(argv, cwd)
+    results = [[] for _ in commands]
+    for _ in range(runs):
+        for argv, res in zip(commands, results):
+            settle(outputs)
+            res.append(run(argv, cwd))
+    return [(statistics.median(r[0] for r in res), max(r[1] for r in res))
+            for res in results]
+
+
 def generate(lasgen, path, las_type, points):
     expected = 227 + points * {6: 28, 8: 34}[las_type]
     if not os.path.exists(path) or os.path.getsize(path) != expected:
@@ -100,18 +127,36 @@ def main():
     cases = [("format 0, point format 1", "pf1", "0"),
              ("format 15, point format 1", "pf1", "15"),
              ("format 19, point format 3", "pf3", "19")]
+    pin = one_cpu()
+    cpus = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") \
+        else os.cpu_count()
+    load_before = os.getloadavg()
     rows, ok = [], True
     for name, stem, fmt in cases:
         las, asc = stem + ".las", os.path.join(data, stem + ".asc")
         outputs = [asc, os.path.join(data, stem + "_hdr.asc")]
-        t, rss = timed([ptxport, las, fmt], data, args.runs, outputs)
+        same = True
+        t1 = rss1 = None
+        if pin:
+            (t1, rss1), (t, rss) = timed_alternating(
+                [pin + [ptxport, las, fmt], [ptxport, las, fmt]], data,
+                args.runs, outputs)
+            settle(outputs)
+            run(pin + [ptxport, las, fmt], data)
+            os.replace(asc, asc + ".one")
+            settle(outputs)
+            run([ptxport, las, fmt], data)
+            same = filecmp.cmp(asc + ".one", asc, shallow=False)
+            os.remove(asc + ".one")
+        else:
+            t, rss = timed([ptxport, las, fmt], data, args.runs, outputs)
         td, _ = timed([ptxport, las, fmt], data, args.runs, outputs, True)
         kept = asc + ".ptxport"
         os.replace(asc, kept)
         size = os.path.getsize(kept)
         tb, rssb = timed([baseline, las, fmt], data, args.baseline_runs,
                          outputs)
-        same = filecmp.cmp(kept, asc, shallow=False)
+        same = same and filecmp.cmp(kept, asc, shallow=False)
         ok = ok and same
         floor_out = os.path.join(data, "floor.out")
         floor = [io_floor, las, floor_out, str(size)]
@@ -119,38 +164,57 @@ def main():
         tfd, _ = timed(floor, data, args.runs, [floor_out], True)
         for f in (kept, asc, floor_out):
             os.remove(f)
-        rows.append((name, t, rss, size, tb, tf, td, tfd, same))
+        rows.append((name, t, rss, size, tb, tf, td, tfd, same, t1, rss1))
+
+    # Memory of a 16-core run, with 16 workers on however many CPUs this
+    # machine has.
+    many = os.path.join(build, "bench", "run_with_workers")
+    many_rss = 0
+    for _, stem, fmt in cases:
+        _, rss16 = timed([many, "16", stem + ".las", fmt], data, 1,
+                         [os.path.join(data, stem + ".asc")])
+        many_rss = max(many_rss, rss16)
 
     small_t, small_rss = timed([ptxport, "small.las", "0"], data, args.runs,
                                [])
 
+    load_after = os.getloadavg()
     print(f"\n{args.points} points per file, median of {args.runs} runs "
-          f"({args.baseline_runs} for the printf baseline).  'cache': the "
-          "output reaches the page cache; 'disk': the time includes writing "
-          "it back to the disk (sync).\n")
-    print(f"{'case':26} {'ptxport s':>9} {'Mpts/s':>6} {'MB/s':>5} "
-          f"{'RSS MiB':>7} {'printf s':>8} {'speed-up':>8} "
-          f"{'floor s':>7} {'x floor':>7} {'disk s':>6} {'floor':>6} "
-          f"{'x floor':>7} same")
-    for name, t, rss, size, tb, tf, td, tfd, same in rows:
-        print(f"{name:26} {t:9.3f} {args.points / t / 1e6:6.2f} "
-              f"{size / t / 1e6:5.0f} {rss / 1024:7.1f} {tb:8.3f} "
-              f"{tb / t:8.1f} {tf:7.3f} {t / tf:7.2f} {td:6.3f} {tfd:6.3f} "
-              f"{td / tfd:7.2f} {'yes' if same else 'NO'}")
+          f"({args.baseline_runs} for the printf baseline), {cpus} CPUs; "
+          f"load average {load_before[0]:.2f} before, {load_after[0]:.2f} "
+          "after.  'cache': the output reaches the page cache; 'disk': the "
+          "time includes writing it back to the disk (sync).  '1 CPU': "
+          "pinned with taskset.\n")
+    print(f"{'case':26} {'1 CPU s':>7} {'RSS MiB':>7} {'all s':>6} "
+          f"{'RSS MiB':>7} {'scaling':>7} {'Mpts/s':>6} {'MB/s':>5} "
+          f"{'printf s':>8} {'speed-up':>8} {'floor s':>7} {'x floor':>7} "
+          f"{'disk s':>6} {'floor':>6} {'x floor':>7} same")
+    for name, t, rss, size, tb, tf, td, tfd, same, t1, rss1 in rows:
+        one = (f"{t1:7.3f} {rss1 / 1024:7.1f}" if t1 else f"{'-':>7} {'-':>7}")
+        scaling = f"{t1 / t:7.2f}" if t1 else f"{'-':>7}"
+        print(f"{name:26} {one} {t:6.3f} {rss / 1024:7.1f} {scaling} "
+              f"{args.points / t / 1e6:6.2f} {size / t / 1e6:5.0f} "
+              f"{tb:8.3f} {tb / t:8.1f} {tf:7.3f} {t / tf:7.2f} {td:6.3f} "
+              f"{tfd:6.3f} {td / tfd:7.2f} {'yes' if same else 'NO'}")
         target = TARGETS.get(name)
         if target:
-            speedup, floor = target
+            speedup, floor, scale = target
             goal = f"speed-up >= {speedup:g}: " + (
                 "met" if tb / t >= speedup else "NOT MET")
             if floor:
-                goal += (f"; <= {floor:g} x floor: "
-                         f"{'met' if t / tf <= floor else 'not met'} (cache), "
-                         f"{'met' if td / tfd <= floor else 'not met'} (disk)")
+                goal += (f"; <= {floor:g} x floor (cache): "
+                         f"{'met' if t / tf <= floor else 'NOT MET'}")
+            if t1 and cpus >= 2:
+                goal += (f"; scaling >= {scale:g}: "
+                         f"{'met' if t1 / t >= scale else 'NOT MET'}")
             print(f"{'':26} target {goal}")
     print(f"\npeak RSS: {max(r[2] for r in rows) / 1024:.1f} MiB for "
-          f"{args.points} points, {small_rss / 1024:.1f} MiB for 50 points")
+          f"{args.points} points, {small_rss / 1024:.1f} MiB for 50 points; "
+          f"{many_rss / 1024:.1f} MiB with 16 workers (target < 32 MiB: "
+          f"{'met' if many_rss < 32 * 1024 else 'NOT MET'})")
     if not ok:
-        sys.exit("the printf baseline and ptxport wrote different bytes")
+        sys.exit("the printf baseline, ptxport on one CPU and ptxport on all "
+                 "wrote different bytes")
 
 
 if __name__ == "__main__":
