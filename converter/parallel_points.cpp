@@ -1,9 +1,7 @@
-// parallel_points.cpp - a bounded pipeline for one file's point records.
+// parallel_points.cpp - one file's point records over several threads.
 //
-// The calling thread reads blocks into a ring of slots and writes the
-// slots' text in ring order; the workers format whatever block is queued.
-// The ring never holds more than a fixed number of blocks, so memory does
-// not depend on the file.
+// Each thread holds one block at a time, so memory does not depend on the
+// file: a block of records and its text per thread.
 #include "parallel_points.h"
 
 #include "point_writer.h"
@@ -11,11 +9,9 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -36,10 +32,10 @@ std::size_t recordsPerBlock(const WorkerShape &shape) {
 struct Slot {
     std::unique_ptr<unsigned char[]> records;
     std::unique_ptr<char[]> text;
+    std::uint64_t seq = 0;     // the block's place in the file
     std::size_t count = 0;     // whole records in the block
     std::size_t formatted = 0; // records whose rows are in the text or out
     std::size_t text_used = 0;
-    bool done = false; // guarded by the pipeline's mutex
 };
 
 // Formats the block's next records, as many as the text buffer surely
@@ -59,12 +55,18 @@ void formatSome(Slot &s, const PointJob &job) {
     s.text_used = static_cast<std::size_t>(p - s.text.get());
 }
 
+// Each of the N threads (the caller and N - 1 others) owns one slot and
+// loops: take the next block of the input, format it, wait for its turn
+// and write it.  Reads happen one at a time in file order, and so do
+// writes, so the text comes out in file order; a block's records and text
+// stay in the cache of the core that reads, formats and writes them.
 class Pipeline {
   public:
-    Pipeline(const PointJob &job, const WorkerShape &shape)
-        : job_(job), block_records_(recordsPerBlock(shape)) {
-        const std::size_t n = shape.workers + std::min(shape.workers, 4u);
-        for (std::size_t i = 0; i < n; ++i) {
+    Pipeline(const PointJob &job, const WorkerShape &shape, std::FILE *in,
+             std::FILE *out, Progress *progress)
+        : job_(job), block_records_(recordsPerBlock(shape)), in_(in), out_(out),
+          progress_(progress) {
+        for (unsigned i = 0; i < shape.workers; ++i) {
             Slot s;
             s.records.reset(new (
                 std::nothrow) unsigned char[block_records_ * job.record_size]);
@@ -73,119 +75,121 @@ class Pipeline {
                 break;
             slots_.push_back(std::move(s));
         }
-        if (slots_.size() < 2)
-            return;
-        for (unsigned i = 0; i < shape.workers; ++i)
-            workers_.emplace_back([this](std::stop_token st) { work(st); });
     }
 
-    // Every worker is told to stop before the first is waited for.
-    ~Pipeline() {
-        for (std::jthread &w : workers_)
-            w.request_stop();
+    bool ready() const { return slots_.size() >= 2; }
+
+    // Every thread has ended when this returns.
+    int16_t run() {
+        {
+            std::vector<std::jthread> others;
+            for (std::size_t i = 1; i < slots_.size(); ++i)
+                others.emplace_back([this, i] { work(slots_[i]); });
+            work(slots_[0]);
+        }
+        return status_;
     }
-
-    bool ready() const { return !workers_.empty(); }
-
-    int16_t run(std::FILE *in, std::FILE *out, Progress *progress);
 
   private:
-    Slot &slot(std::uint64_t seq) { return slots_[seq % slots_.size()]; }
-    void work(std::stop_token st);
-    bool readBlock(std::FILE *in, Slot &s);
-    void submit(Slot &s);
-    void awaitDone(Slot &s);
-    bool writeBlock(std::FILE *out, Slot &s);
+    void work(Slot &s);
+    bool readBlock(Slot &s);
+    bool awaitTurn(const Slot &s);
+    bool writeBlock(Slot &s);
+    void fail(int16_t status);
 
     const PointJob job_;
     const std::size_t block_records_;
+    std::FILE *const in_;
+    std::FILE *const out_;
+    Progress *const progress_;
     std::vector<Slot> slots_;
-    std::mutex mutex_;
-    std::condition_variable_any work_ready_;
-    std::condition_variable block_done_;
-    std::deque<Slot *> queue_;
-    // Last, so that the workers are stopped and joined before anything
-    // they use goes away.
-    std::vector<std::jthread> workers_;
+
+    std::mutex read_mutex_; // the input, in file order
+    std::uint64_t blocks_read_ = 0;
+    bool input_ended_ = false;
+
+    std::mutex turn_mutex_; // whose turn to write, and the outcome
+    std::condition_variable turn_;
+    std::uint64_t blocks_written_ = 0;
+    std::uint64_t records_written_ = 0; // by the thread whose turn it is
+    bool stopped_ = false;
+    int16_t status_ = kPointsWritten;
 };
 
-void Pipeline::work(std::stop_token st) {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        work_ready_.wait(lock, st, [this] { return !queue_.empty(); });
-        if (st.stop_requested())
-            return;
-        Slot &s = *queue_.front();
-        queue_.pop_front();
-        lock.unlock();
+void Pipeline::work(Slot &s) {
+    while (readBlock(s)) {
         formatSome(s, job_);
-        lock.lock();
-        s.done = true;
-        block_done_.notify_one();
+        if (!awaitTurn(s))
+            return;
+        const bool written = writeBlock(s);
+        {
+            std::lock_guard lock(turn_mutex_);
+            ++blocks_written_;
+        }
+        if (!written)
+            return fail(kPointsWriteError);
+        turn_.notify_all();
     }
 }
 
-// Reads the next block; false at the end of the input or on a read error.
-bool Pipeline::readBlock(std::FILE *in, Slot &s) {
+// Takes the next block of the input; false when there is none, or after a
+// failure anywhere.
+bool Pipeline::readBlock(Slot &s) {
+    std::lock_guard lock(read_mutex_);
+    if (input_ended_)
+        return false;
+    {
+        std::lock_guard turn(turn_mutex_);
+        if (stopped_)
+            return false;
+    }
     const std::size_t want = block_records_ * job_.record_size;
-    const std::size_t got = std::fread(s.records.get(), 1, want, in);
+    const std::size_t got = std::fread(s.records.get(), 1, want, in_);
+    input_ended_ = got < want;
+    if (input_ended_ && std::ferror(in_)) {
+        fail(kPointsReadError);
+        return false;
+    }
+    s.seq = blocks_read_++;
     s.count = got / job_.record_size;
     s.formatted = 0;
-    s.done = false;
-    return got == want;
+    return s.count != 0;
 }
 
-void Pipeline::submit(Slot &s) {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(&s);
-    }
-    work_ready_.notify_one();
-}
-
-void Pipeline::awaitDone(Slot &s) {
-    std::unique_lock lock(mutex_);
-    block_done_.wait(lock, [&s] { return s.done; });
+// Waits until every block before this one is written; false if the run
+// stopped meanwhile.
+bool Pipeline::awaitTurn(const Slot &s) {
+    std::unique_lock lock(turn_mutex_);
+    turn_.wait(lock, [&] { return blocks_written_ == s.seq || stopped_; });
+    return !stopped_;
 }
 
 // Writes the block's text; rows that did not fit are formatted here, into
 // the same buffer, once its text is out.
-bool Pipeline::writeBlock(std::FILE *out, Slot &s) {
+bool Pipeline::writeBlock(Slot &s) {
     for (;;) {
         if (s.text_used != 0 &&
-            std::fwrite(s.text.get(), 1, s.text_used, out) != s.text_used)
+            std::fwrite(s.text.get(), 1, s.text_used, out_) != s.text_used)
             return false;
         if (s.formatted == s.count)
-            return true;
+            break;
         formatSome(s, job_);
     }
+    records_written_ += s.count;
+    if (progress_)
+        progress_->advance(records_written_);
+    return true;
 }
 
-int16_t Pipeline::run(std::FILE *in, std::FILE *out, Progress *progress) {
-    std::uint64_t read = 0, written = 0, records = 0;
-    bool more = true;
-    while (more || written < read) {
-        if (more && read - written < slots_.size()) {
-            Slot &s = slot(read);
-            more = readBlock(in, s);
-            if (!more && std::ferror(in))
-                return kPointsReadError; // the workers stop on the way out
-            if (s.count != 0) {
-                submit(s);
-                ++read;
-            }
-            continue;
-        }
-        Slot &s = slot(written);
-        awaitDone(s);
-        if (!writeBlock(out, s))
-            return kPointsWriteError;
-        ++written;
-        records += s.count;
-        if (progress)
-            progress->advance(records);
+// Stops every thread at its next step; the first failure is the result.
+void Pipeline::fail(int16_t status) {
+    {
+        std::lock_guard lock(turn_mutex_);
+        if (!stopped_)
+            status_ = status;
+        stopped_ = true;
     }
-    return kPointsWritten;
+    turn_.notify_all();
 }
 
 } // namespace
@@ -199,8 +203,8 @@ bool worthWorkers(std::uint64_t bytes, std::size_t record_size,
 int16_t writeRecordsWithWorkers(std::FILE *in, std::FILE *out,
                                 const PointJob &job, const WorkerShape &shape,
                                 Progress *progress) {
-    Pipeline pipeline(job, shape);
+    Pipeline pipeline(job, shape, in, out, progress);
     if (!pipeline.ready())
         return kPointsNeedOneThread;
-    return pipeline.run(in, out, progress);
+    return pipeline.run();
 }
