@@ -9,6 +9,9 @@ endif()
 # libtamarak_lidar.a (static library).
 set_target_properties(tamarak_lidar_shared PROPERTIES PREFIX "")
 
+# The command starts at wmain, which receives the arguments in UTF-16.
+target_link_options(ptxport PRIVATE -municode)
+
 if(MINGW)
   # libgcc, libstdc++ and winpthread linked in; only system DLLs remain.
   foreach(target ptxport tamarak_lidar_shared lasgen)

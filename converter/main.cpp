@@ -8,11 +8,13 @@
 // after any failure, always with a message on standard output.
 #include "TAMARAK_LiDAR.h"
 #include "file_handle.h"
+#include "file_open.h"
 #include "header_description.h"
 #include "las_type.h"
 #include "output_names.h"
 #include "point_writer.h"
 #include "run_validation.h"
+#include "utf8_arguments.h"
 
 #include <chrono>
 #include <cstdio>
@@ -49,13 +51,13 @@ void readHeader(std::FILE *fin, const std::string &name, int16_t las_type,
                     name.c_str());
         fail();
     }
-    if (fseeko(fin, static_cast<off_t>(h.OffsetToData), SEEK_SET) != 0)
+    if (tamarak::seek_to(fin, h.OffsetToData) != 0)
         failRead(name);
 }
 
 void convertFile(const RunPlan &plan, std::size_t t, LAS12Header &ph12) {
     const std::string &LASName = plan.las_names[t];
-    tamarak::File fin(std::fopen(LASName.c_str(), "rb"));
+    tamarak::File fin(tamarak::open_file(LASName.c_str(), "rb"));
     if (!fin) {
         std::printf("\nCannot open binary file %s for reading\n\n",
                     LASName.c_str());
@@ -70,7 +72,7 @@ void convertFile(const RunPlan &plan, std::size_t t, LAS12Header &ph12) {
     readHeader(fin.get(), LASName, plan.las_type, ph12);
     writeAsciiHeader(LASName, ph12, plan.las_type);
 
-    std::FILE *fout = std::fopen(LASNameASCII.c_str(), "w");
+    std::FILE *fout = tamarak::open_file(LASNameASCII.c_str(), "w");
     if (!fout) {
         std::printf("\nFailed to open file %s for writing\n",
                     LASNameASCII.c_str());
@@ -91,9 +93,7 @@ void convertFile(const RunPlan &plan, std::size_t t, LAS12Header &ph12) {
         failWrite(LASNameASCII);
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int run(int argc, char **argv) {
     const RunPlan plan = validateRun(argc, argv);
 
     const auto beginTime = std::chrono::steady_clock::now();
@@ -111,3 +111,16 @@ int main(int argc, char **argv) {
     std::printf("\nElapsed time: %.3f seconds\n\n", elapsed.count());
     return 0;
 }
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t **argv) {
+    Utf8Arguments arguments(argc, argv);
+    return run(arguments.argc(), arguments.argv());
+}
+#else
+int main(int argc, char **argv) {
+    return run(argc, argv);
+}
+#endif
