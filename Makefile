@@ -10,6 +10,14 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
 BENCH_POINTS ?= 5000000
+WINDOWS_BUILD ?= build-windows
+INT128_BUILD ?= build-int128-fallback
+LASDATA ?= ../shared/lasdata
+
+# Wine, headless and quiet, in a prefix of its own inside the Windows build;
+# no Mono or Gecko installer prompts for a console program.
+WINE_ENV = WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 
 .PHONY: all configure build demo test test-sanitize fuzz bench clean
 
@@ -70,5 +78,47 @@ bench:
 	PTXPORT_LONG_TESTS=1 $(BENCH_BUILD)/tests/test_number_format
 	python3 bench/end_to_end.py --build $(BENCH_BUILD) --points $(BENCH_POINTS)
 
+# The formatter's tests in a build that uses 64-bit halves instead of the
+# compiler's 128-bit integers, as a compiler without them (MSVC) would.
+.PHONY: test-int128-fallback
+test-int128-fallback:
+	$(CMAKE) -S . -B $(INT128_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DPTXPORT_NO_INT128=ON $(CMAKE_FLAGS)
+	$(CMAKE) --build $(INT128_BUILD) -j $(JOBS) --target test_number_format
+	$(INT128_BUILD)/tests/test_number_format
+
+# Windows: ptxport.exe, tamarak_lidar.dll with its import library, the
+# static library and the header, cross-built with MinGW-w64 and installed
+# into $(WINDOWS_BUILD)/dist.
+.PHONY: windows test-windows package-windows
+windows:
+	@tools/install_windows_toolchain.sh
+	$(CMAKE) -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	$(CMAKE) --build $(WINDOWS_BUILD) -j $(JOBS)
+	rm -rf $(WINDOWS_BUILD)/dist
+	$(CMAKE) --install $(WINDOWS_BUILD) --prefix $(WINDOWS_BUILD)/dist
+	@ls -1 $(WINDOWS_BUILD)/dist/bin $(WINDOWS_BUILD)/dist/lib/*.a
+
+$(WINDOWS_BUILD)/wineprefix/system.reg:
+	$(WINE_ENV) wineboot -i
+
+# Under Wine: the portable test suites, then ptxport.exe against the Linux
+# build on the same files and arguments.
+test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
+	$(CMAKE) -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen make_fixtures
+	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
+	$(WINE_ENV) python3 tests/windows/compare.py --linux $(BUILD)/converter/ptxport \
+	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe \
+	  --lasgen $(BUILD)/tools/lasgen --fixtures $(BUILD)/tests/make_fixtures \
+	  --work $(WINDOWS_BUILD)/compare --lasdata $(LASDATA)
+
+# A zip of the Windows build for users: command, DLL, libraries, header,
+# README, licence and the manual as HTML.
+package-windows: windows
+	tools/package_windows.sh $(WINDOWS_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) \
+	  $(WINDOWS_BUILD) $(INT128_BUILD)
