@@ -19,7 +19,8 @@ LASDATA ?= ../shared/lasdata
 WINE_ENV = WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix WINEDEBUG=-all \
   WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 
-.PHONY: all configure build demo test test-sanitize fuzz bench clean
+.PHONY: all configure build demo test test-sanitize fuzz bench clean \
+  test-scale-out
 
 all: build
 
@@ -41,6 +42,13 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The recipes of examples/scale-out run for real: a Slurm job array on a
+# private one-node cluster and GNU parallel over an sshd on loopback
+# addresses (Slurm, munge, parallel and openssh-server come from apt if
+# missing).
+test-scale-out: build
+	tests/scale_out/run.sh $(BUILD)
 
 # The Debian package (command, man page, libraries, header), made by CPack
 # in $(BUILD)/packages; install it with dpkg -i.
