@@ -19,6 +19,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 ELAPSED = re.compile(rb"Elapsed time: [0-9.]+ seconds")
@@ -47,14 +48,21 @@ class Comparison:
         return {e.name: (e.stat().st_size, e.stat().st_mtime_ns)
                 for e in os.scandir(folder)}
 
-    def run_side(self, side, argv):
+    def run_side(self, side, argv, keep=False):
         """Runs one side; returns its status, output, error output and the
-        files it created or changed.  Created files are removed again, so
-        that every run starts from the same folder."""
+        files it created or changed.  Created files are removed again
+        unless kept, so that every run starts from the same folder."""
         folder = self.sides[side]
         before = self.snapshot(folder)
-        proc = subprocess.run(self.command(side, argv), cwd=folder,
-                              env=self.env, capture_output=True, timeout=600)
+        # Files rather than pipes: Wine's helper processes inherit them and
+        # outlive the run, so a pipe would not close when the run ends.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(self.command(side, argv), cwd=folder,
+                                  env=self.env, stdout=out, stderr=err,
+                                  timeout=600).returncode
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read(), err.read()
         written = {}
         for name, stat in sorted(self.snapshot(folder).items()):
             if before.get(name) == stat:
@@ -62,9 +70,9 @@ class Comparison:
             path = os.path.join(folder, name)
             with open(path, "rb") as f:
                 written[name] = f.read()
-            if name not in before:
+            if name not in before and not keep:
                 os.remove(path)
-        return proc.returncode, proc.stdout, proc.stderr, written
+        return code, stdout, stderr, written
 
     def fail(self, what, detail):
         self.failures.append(f"{what}: {detail}")
@@ -159,7 +167,7 @@ class Comparison:
         lasdata = self.prepare()
         # One Wine server for all runs, as Windows has its kernel: without
         # it each run would start and stop a server of its own.
-        subprocess.run(["wineserver", "-p", "30"], env=self.env, check=True)
+        subprocess.run(["wineserver", "-p", "30"], env=self.env)
         formats = [str(f) for f in range(20)]
         # Every format on lists of each record type: one run converts a
         # strip and the awkward fixture, and refuses what the type lacks.
@@ -189,7 +197,11 @@ class Comparison:
         for refused in (["clash.asc", "0"], ["linked.las", "0"]):
             self.compare(refused, expect_status=255)
         self.compare(["clash.las", "0"], expect_status=0)
-        self.compare(["strip_type1.las", "0"], expect_status=0)
+        # Outputs of an earlier run are replaced, never taken for inputs.
+        for side in self.sides:
+            self.run_side(side, ["strip_type2.las", "15"], keep=True)
+        self.compare(["strip_type2.las", "0"], expect_status=0)
+        self.compare(["strip_type2.las", "0"], expect_status=0)
 
     def las_type(self, name):
         """The LASType of an accepted file, from its version and format."""
