@@ -122,6 +122,15 @@ test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 	  --lasgen $(BUILD)/tools/lasgen --fixtures $(BUILD)/tests/make_fixtures \
 	  --work $(WINDOWS_BUILD)/compare --lasdata $(LASDATA)
 
+# ptxport.exe under Wine against the Linux build on BENCH_POINTS points.
+.PHONY: bench-windows
+bench-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
+	$(CMAKE) -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
+	$(WINE_ENV) python3 bench/windows_vs_linux.py --linux $(BUILD)/converter/ptxport \
+	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe --lasgen $(BUILD)/tools/lasgen \
+	  --work $(WINDOWS_BUILD)/bench --points $(BENCH_POINTS)
+
 # A zip of the Windows build for users: command, DLL, libraries, header,
 # README, licence and the manual as HTML.
 package-windows: windows
