@@ -105,7 +105,7 @@ windows:
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 	$(CMAKE) --build $(WINDOWS_BUILD) -j $(JOBS)
 	rm -rf $(WINDOWS_BUILD)/dist
-	$(CMAKE) --install $(WINDOWS_BUILD) --prefix $(WINDOWS_BUILD)/dist
+	$(CMAKE) --install $(WINDOWS_BUILD) --prefix $(WINDOWS_BUILD)/dist --strip
 	@ls -1 $(WINDOWS_BUILD)/dist/bin $(WINDOWS_BUILD)/dist/lib/*.a
 
 $(WINDOWS_BUILD)/wineprefix/system.reg:

@@ -10,7 +10,7 @@ command -v wine >/dev/null || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v zip >/dev/null || need+=(zip)
-command -v groff >/dev/null || need+=(groff)
+[ -d /usr/share/groff/current/font/devhtml ] || need+=(groff) # HTML manual
 [ ${#need[@]} -eq 0 ] && exit 0
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"

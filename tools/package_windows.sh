@@ -3,7 +3,7 @@
 #   tools/package_windows.sh <windows build folder>
 # gives <folder>/packages/ptxport-<version>-windows-x64.zip with the command,
 # the DLL, its import library, the static library, the header, the CMake and
-# pkg-config files, README, licence and the manual as HTML.
+# pkg-config files, the documents, README, licence and the manual as HTML.
 set -euo pipefail
 build=$1
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,14 +12,13 @@ name="ptxport-$version-windows-x64"
 stage="$build/packages/$name"
 
 rm -rf "$stage" "$build/packages/$name.zip"
-mkdir -p "$stage/doc"
+mkdir -p "$stage"
 cp -R "$build/dist/." "$stage/"
-rm -rf "$stage/share/man" # the manual is in doc/, as HTML
+rm -rf "$stage/share/man" # the manual comes as HTML instead
 for f in README.md LICENSE; do
-  [ -f "$source_dir/$f" ] && cp "$source_dir/$f" "$stage/"
+  if [ -f "$source_dir/$f" ]; then cp "$source_dir/$f" "$stage/"; fi
 done
-groff -man -Thtml "$source_dir/docs/ptxport.1" > "$stage/doc/ptxport.html"
-cp "$source_dir"/docs/*.md "$stage/doc/"
+groff -man -Thtml "$source_dir/docs/ptxport.1" > "$stage/ptxport.html"
 
 (cd "$build/packages" && zip -q -r "$name.zip" "$name")
 rm -rf "$stage"
