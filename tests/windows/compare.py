@@ -10,10 +10,13 @@ Only the elapsed time differs between the two consoles and is masked.
 Inputs: lasgen files and awkward fixtures of every record type, alone and
 in lists, in all twenty formats; every file of the folder of LAS files
 written by other software, where it exists; names outside any ANSI code
-page, directly and in a list; points past 2 GiB and past 4 GiB; and runs
-that the overwrite check must refuse next to runs that it must not.
+page, directly and in a list; points past 2 GiB and past 4 GiB; runs that
+the overwrite check must refuse next to runs that it must not (outputs of
+an earlier run in place); and wildcards, which a shell expands on Linux and
+the C runtime on Windows.
 """
 import argparse
+import glob
 import os
 import re
 import shutil
@@ -84,12 +87,14 @@ class Comparison:
         if bare:
             self.fail(what, f"{bare} bare LF line ends")
 
-    def compare(self, argv, expect_status=None):
-        """Runs argv on both sides; returns the Linux exit status."""
-        what = "ptxport " + " ".join(argv)
+    def compare(self, argv, expect_status=None, windows_argv=None):
+        """Runs argv on both sides (windows_argv on Windows, if given);
+        returns the Linux exit status."""
+        what = "ptxport " + " ".join(windows_argv or argv)
         self.runs += 1
         l_status, l_out, l_err, l_files = self.run_side("linux", argv)
-        w_status, w_out, w_err, w_files = self.run_side("windows", argv)
+        w_status, w_out, w_err, w_files = self.run_side(
+            "windows", windows_argv or argv)
         if expect_status is not None and l_status != expect_status:
             self.fail(what, f"Linux status {l_status}, expected "
                       f"{expect_status}: {l_out[-300:]!r}")
@@ -197,6 +202,11 @@ class Comparison:
         for refused in (["clash.asc", "0"], ["linked.las", "0"]):
             self.compare(refused, expect_status=255)
         self.compare(["clash.las", "0"], expect_status=0)
+        # Wildcards: a shell expands them on Linux, the runtime on Windows.
+        for pattern, status in (("edge_type1.l?s", 0), ("edge_type*.las", 255)):
+            expanded = sorted(glob.glob(pattern, root_dir=self.sides["linux"]))
+            self.compare(expanded + ["0"], expect_status=status,
+                         windows_argv=[pattern, "0"])
         # Outputs of an earlier run are replaced, never taken for inputs.
         for side in self.sides:
             self.run_side(side, ["strip_type2.las", "15"], keep=True)
