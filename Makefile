@@ -1,5 +1,7 @@
 # Entry points: `make demo` builds and runs ptxport on the bundled example,
-# `make test` builds and runs every test, `make package` makes the .deb.
+# `make test` builds and runs every test, `make package` makes the .debs.
+# Each target first installs the Debian packages it needs that are missing
+# (tools/ensure_packages.sh).
 BUILD ?= build
 BUILD_TYPE ?= Release
 CMAKE ?= cmake
@@ -10,19 +12,41 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
 BENCH_POINTS ?= 5000000
+BARE_BUILD ?= build-bare-machine
+
+# What each target needs, as Debian package:probe (a command, or a file
+# that must exist).
+ENSURE = tools/ensure_packages.sh
+DEMO_NEEDS = cmake:cmake ninja-build:ninja gcc:cc g++:c++
+TEST_NEEDS = $(DEMO_NEEDS) libgtest-dev:/usr/include/gtest/gtest.h \
+  libgmock-dev:/usr/include/gmock/gmock.h pkg-config:pkg-config \
+  binutils:readelf
+PACKAGE_NEEDS = $(DEMO_NEEDS) dpkg-dev:dpkg-shlibdeps file:file
+BENCH_NEEDS = $(TEST_NEEDS) libbenchmark-dev:/usr/include/benchmark/benchmark.h \
+  python3:python3
+BARE_NEEDS = debootstrap:debootstrap git:git
+
+configure_with = $(CMAKE) -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+  $(2) $(CMAKE_FLAGS)
 
 .PHONY: all configure build demo test test-sanitize fuzz bench clean
 
 all: build
 
 configure:
-	$(CMAKE) -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	@$(ENSURE) "make" $(TEST_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
 
 build: configure
 	$(CMAKE) --build $(BUILD) -j $(JOBS)
 
-# The demo works on a copy in the build folder: the repository is never written.
-demo: build
+# The demo builds the command alone, without the test suite and what it
+# needs, and works on a copy in the build folder: the repository is never
+# written.
+demo:
+	@$(ENSURE) "make demo" $(DEMO_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport
 	rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	cp examples/plot7.las $(BUILD)/demo/
 	cd $(BUILD)/demo && ../converter/ptxport plot7.las 0
@@ -34,16 +58,40 @@ demo: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The Debian package (command, man page, libraries, header), made by CPack
-# in $(BUILD)/packages; install it with dpkg -i.
-.PHONY: package
-package: build
-	$(CMAKE) --build $(BUILD) --target package
+# The three Debian packages (ptxport, libtamarak-lidar1 and
+# libtamarak-lidar-dev), made by CPack in $(BUILD)/packages without the test
+# suite; install them with apt-get install ./FILE.deb or dpkg -i.
+.PHONY: package test-package test-setup test-bare-machine
+package:
+	@$(ENSURE) "make package" $(PACKAGE_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	rm -f $(BUILD)/packages/*.deb
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target package
 	@ls -1 $(BUILD)/packages/*.deb
+
+# lintian finds no error in the packages, each carries its licence and
+# change log, and the development package needs the library of its version.
+test-package: package
+	@$(ENSURE) "make test-package" lintian:lintian
+	tools/check_packages.sh $(BUILD)/packages \
+	  $$(sed -n 's/^project(.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+# The script that installs what each target needs, against stand-ins for
+# apt-get and sudo.
+test-setup:
+	sh tests/bare_machine/test_ensure_packages.sh
+
+# A minimal Debian 12 root (debootstrap, with build-essential and git only)
+# in $(BARE_BUILD): the README's two commands run there, then the packages
+# are made, installed and used.  Needs root.
+test-bare-machine:
+	@$(ENSURE) "make test-bare-machine" $(BARE_NEEDS)
+	tests/bare_machine/run.sh $(BARE_BUILD)
 
 # Every test again, in a build with AddressSanitizer and UBSan that stops
 # at the first report.
 test-sanitize:
+	@$(ENSURE) "make test-sanitize" $(TEST_NEEDS)
 	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPTXPORT_SANITIZE=ON $(CMAKE_FLAGS)
 	$(CMAKE) --build $(SANITIZE_BUILD) -j $(JOBS)
@@ -61,6 +109,7 @@ fuzz:
 # Micro-benchmarks, the formatter's long comparison with snprintf, and the
 # end-to-end run against the printf baseline and the I/O floor.
 bench:
+	@$(ENSURE) "make bench" $(BENCH_NEEDS)
 	$(CMAKE) -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DPTXPORT_BUILD_BENCHMARKS=ON
 	$(CMAKE) --build $(BENCH_BUILD) -j $(JOBS)
@@ -71,4 +120,4 @@ bench:
 	python3 bench/end_to_end.py --build $(BENCH_BUILD) --points $(BENCH_POINTS)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(BARE_BUILD)

@@ -1,0 +1,58 @@
+#!/bin/sh
+# check_packages.sh - checks the three .deb files that `make package` made:
+# lintian reports no error, each package carries its licence and change log,
+# the development package depends on the shared library of its own version,
+# and the maintainer is a real address.
+#
+#   tools/check_packages.sh DIR VERSION
+#
+# Exit status 0 when every check passes, 1 otherwise.
+set -eu
+dir=$1 version=$2
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+
+# One .deb of each name, of this version.
+debs=''
+for package in ptxport libtamarak-lidar1 libtamarak-lidar-dev; do
+    set -- "$dir/${package}_${version}"-*.deb
+    if [ ! -f "$1" ] || [ $# -ne 1 ]; then
+        fail "expected one $package package of version $version in $dir, found: $*"
+        continue
+    fi
+    deb=$1
+    debs="$debs $deb"
+    contents=$(dpkg-deb -c "$deb")
+    for file in copyright changelog.Debian.gz; do
+        echo "$contents" | grep -q " ./usr/share/doc/$package/$file\$" ||
+            fail "$package lacks /usr/share/doc/$package/$file"
+    done
+    maintainer=$(dpkg-deb -f "$deb" Maintainer)
+    case $maintainer in
+    *localhost* | '') fail "$package has no real maintainer: '$maintainer'" ;;
+    esac
+    dpkg-deb -f "$deb" Description | sed -n 2p | grep -q . ||
+        fail "$package has no long description"
+done
+[ "$failed" -eq 0 ] || exit 1
+
+dev_depends=$(dpkg-deb -f "$dir"/libtamarak-lidar-dev_*.deb Depends)
+runtime_version=$(dpkg-deb -f "$dir"/libtamarak-lidar1_*.deb Version)
+echo "$dev_depends" | grep -qF "libtamarak-lidar1 (= $runtime_version)" ||
+    fail "libtamarak-lidar-dev depends on '$dev_depends', not on libtamarak-lidar1 (= $runtime_version)"
+dpkg-deb -c "$dir"/ptxport_*.deb | grep -q ' ./usr/share/man/man1/ptxport.1.gz$' ||
+    fail "ptxport lacks its compressed man page"
+
+# The E: lines decide, so that a lintian with other fail-on defaults cannot
+# let an error through; a lintian that fails without one did not run.
+status=0
+# shellcheck disable=SC2086 # the list of packages is meant to be split
+lintian --tag-display-limit 0 $debs > "$dir/lintian.log" 2>&1 || status=$?
+cat "$dir/lintian.log"
+if grep -q '^E:' "$dir/lintian.log"; then
+    fail "lintian reports errors (E: lines above)"
+elif [ "$status" -ne 0 ]; then
+    fail "lintian failed with status $status"
+fi
+[ "$failed" -eq 0 ] && echo "the three packages passed: lintian reports no error"
+exit "$failed"
