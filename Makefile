@@ -29,7 +29,8 @@ BARE_NEEDS = debootstrap:debootstrap git:git
 configure_with = $(CMAKE) -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
   $(2) $(CMAKE_FLAGS)
 
-.PHONY: all configure build demo test test-sanitize fuzz bench clean
+.PHONY: all configure build demo test test-sanitize fuzz bench clean \
+  test-scale-out
 
 all: build
 
@@ -57,6 +58,13 @@ demo:
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The recipes of examples/scale-out run for real: a Slurm job array on a
+# private one-node cluster and GNU parallel over an sshd on loopback
+# addresses (Slurm, munge, parallel and openssh-server come from apt if
+# missing).
+test-scale-out: build
+	tests/scale_out/run.sh $(BUILD)
 
 # The three Debian packages (ptxport, libtamarak-lidar1 and
 # libtamarak-lidar-dev), made by CPack in $(BUILD)/packages without the test

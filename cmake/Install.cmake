@@ -116,3 +116,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
 tamarak_install_debian_docs(command ptxport)
 tamarak_install_debian_docs(runtime libtamarak-lidar1)
 tamarak_install_debian_docs(development libtamarak-lidar-dev)
+
+# The recipes for many tiles on many machines (a Slurm job array, GNU
+# parallel over ssh), shown in docs/many-tiles.md and run by
+# make test-scale-out.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/scale-out/
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/ptxport/examples/scale-out
+  USE_SOURCE_PERMISSIONS COMPONENT command)
