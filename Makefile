@@ -35,7 +35,7 @@ configure_with = $(CMAKE) -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 all: build
 
 configure:
-	@$(ENSURE) "make" $(TEST_NEEDS)
+	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(TEST_NEEDS)
 	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
 
 build: configure
@@ -128,4 +128,5 @@ bench:
 	python3 bench/end_to_end.py --build $(BENCH_BUILD) --points $(BENCH_POINTS)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(BARE_BUILD)
+	rm -rf --one-file-system $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) \
+	  $(BENCH_BUILD) $(BARE_BUILD)

@@ -51,7 +51,9 @@ step() {
     shift
     t0=$(date +%s)
     if "$@" > "$out/logs/$name.log" 2>&1; then
-        tail -n 4 "$out/logs/$name.log" | sed 's/^/    /'
+        # ctest's summary where there is one, else the end of the log.
+        { grep -E 'tests passed|Total Test time' "$out/logs/$name.log" ||
+            tail -n 4 "$out/logs/$name.log"; } | sed 's/^/    /'
         echo "ok: $name ($(($(date +%s) - t0)) s)"
         passed=$((passed + 1))
     else
