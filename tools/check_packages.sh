@@ -40,8 +40,21 @@ dev_depends=$(dpkg-deb -f "$dir"/libtamarak-lidar-dev_*.deb Depends)
 runtime_version=$(dpkg-deb -f "$dir"/libtamarak-lidar1_*.deb Version)
 echo "$dev_depends" | grep -qF "libtamarak-lidar1 (= $runtime_version)" ||
     fail "libtamarak-lidar-dev depends on '$dev_depends', not on libtamarak-lidar1 (= $runtime_version)"
-dpkg-deb -c "$dir"/ptxport_*.deb | grep -q ' ./usr/share/man/man1/ptxport.1.gz$' ||
-    fail "ptxport lacks its compressed man page"
+
+# The files each package is for: a file installed without its component
+# would be left out of every package.
+for entry in ptxport:usr/bin/ptxport ptxport:usr/share/man/man1/ptxport.1.gz \
+    libtamarak-lidar1:usr/lib/libtamarak_lidar.so.1 \
+    libtamarak-lidar-dev:usr/include/TAMARAK_LiDAR.h \
+    libtamarak-lidar-dev:usr/lib/libtamarak_lidar.a \
+    libtamarak-lidar-dev:usr/lib/libtamarak_lidar.so \
+    libtamarak-lidar-dev:usr/lib/cmake/TAMARAK_LiDAR/TAMARAK_LiDARConfig.cmake \
+    libtamarak-lidar-dev:usr/lib/pkgconfig/tamarak_lidar.pc; do
+    package=${entry%%:*} file=${entry#*:}
+    # grep reads to the end, so that dpkg-deb never writes into a closed pipe.
+    dpkg-deb -c "$dir/${package}_"*.deb | grep " ./$file\( -> .*\)\{0,1\}\$" > /dev/null ||
+        fail "$package lacks /$file"
+done
 
 # The E: lines decide, so that a lintian with other fail-on defaults cannot
 # let an error through; a lintian that fails without one did not run.
