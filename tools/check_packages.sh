@@ -33,6 +33,14 @@ for package in ptxport libtamarak-lidar1 libtamarak-lidar-dev; do
     esac
     dpkg-deb -f "$deb" Description | sed -n 2p | grep -q . ||
         fail "$package has no long description"
+    # The newest change log entry is that of the package's version.
+    package_version=$(dpkg-deb -f "$deb" Version)
+    entry=$(dpkg-deb --fsys-tarfile "$deb" |
+        tar -xOf - "./usr/share/doc/$package/changelog.Debian.gz" | gzip -dc | sed -n 1p)
+    case $entry in
+    *"($package_version)"*) ;;
+    *) fail "$package $package_version: its change log begins with '$entry'" ;;
+    esac
 done
 [ "$failed" -eq 0 ] || exit 1
 
