@@ -17,8 +17,8 @@ shift
 # The packages whose probe fails, separated by blanks.
 missing() {
     list=''
-    for spec; do
-        package=${spec%%:*} probe=${spec#*:}
+    for entry; do
+        package=${entry%%:*} probe=${entry#*:}
         case $probe in
         /*) [ -e "$probe" ] && continue ;;
         *) command -v "$probe" > /dev/null 2>&1 && continue ;;
