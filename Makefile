@@ -108,6 +108,7 @@ test-sanitize:
 
 # The libFuzzer targets (clang), each run for FUZZ_SECONDS.
 fuzz:
+	@$(ENSURE) "make fuzz" $(DEMO_NEEDS)
 	@tools/install_fuzz_toolchain.sh
 	CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTXPORT_FUZZ=ON -DPTXPORT_BUILD_TESTS=OFF
