@@ -3,16 +3,20 @@
 #include "run_driver.h"
 
 #include "TAMARAK_LiDAR.h"
+#include "diagnostics.h"
 #include "file_handle.h"
 #include "header_description.h"
 #include "line_end.h"
 #include "point_writer.h"
 #include "run_validation.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <new>
+#include <system_error>
 
 using tamarak::File;
 
@@ -20,19 +24,35 @@ namespace {
 
 constexpr int kFailed = -1;
 
-int failRead(const std::string &name) {
+// Each failure is told on standard output; the system's reason, where
+// there is one (errno as the failed call left it), goes to standard error.
+int failRead(const std::string &name, int error) {
     std::printf("\nError reading binary file %s\n", name.c_str());
+    noteSystemError(name, error);
     return kFailed;
 }
 
-int failWrite(const std::string &name) {
+int failWrite(const std::string &name, int error) {
     std::printf("\nFailed to write file %s\n", name.c_str());
+    noteSystemError(name, error);
     return kFailed;
 }
 
-int failCreate(const std::string &name) {
+int failCreate(const std::string &name, int error) {
     std::printf("\nFailed to open file %s for writing\n", name.c_str());
+    noteSystemError(name, error);
     return kFailed;
+}
+
+// Whole records between the first one and the end of the file, where its
+// size can be had.
+uint64_t wholeRecords(const std::string &name, const LAS12Header &h,
+                      std::size_t record_size) {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(name, ec);
+    if (ec || size <= h.OffsetToData)
+        return 0;
+    return (size - h.OffsetToData) / record_size;
 }
 
 // Closes a stream that was written; false if the close lost data.
@@ -44,8 +64,9 @@ bool closeWritten(File &f) {
 // file was validated before the run began; it must still be what it was.
 int readHeader(std::FILE *in, const LasFileNames &file, tamarak::LasType type,
                LAS12Header &h) {
+    errno = 0;
     if (std::fread(&h, sizeof h, 1, in) != 1)
-        return failRead(file.las);
+        return failRead(file.las, errno);
     if (!tamarak::header_declares_type(
             reinterpret_cast<const unsigned char *>(&h), type)) {
         std::printf("\nFile %s has changed since it was validated\n",
@@ -53,7 +74,7 @@ int readHeader(std::FILE *in, const LasFileNames &file, tamarak::LasType type,
         return kFailed;
     }
     if (fseeko(in, static_cast<off_t>(h.OffsetToData), SEEK_SET) != 0)
-        return failRead(file.las);
+        return failRead(file.las, errno);
     return 0;
 }
 
@@ -61,10 +82,11 @@ int writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
                     tamarak::LasType type) {
     File out(std::fopen(file.header.c_str(), "w"));
     if (!out)
-        return failCreate(file.header);
+        return failCreate(file.header, errno);
+    errno = 0;
     const bool written = writeAsciiHeader(out.get(), h, type) == 0;
     if (!closeWritten(out) || !written)
-        return failWrite(file.header);
+        return failWrite(file.header, errno);
     return 0;
 }
 
@@ -72,13 +94,17 @@ int writePointFile(const RunPlan &plan, const LasFileNames &file,
                    const LAS12Header &h, std::FILE *in, PointBuffers &buffers) {
     File out(std::fopen(file.points.c_str(), ptx::kPointFileMode));
     if (!out)
-        return failCreate(file.points);
+        return failCreate(file.points, errno);
+    errno = 0;
     const int16_t result =
         writeAsciiPoints(plan.format, plan.type, h, in, out.get(), buffers);
     if (result == kPointsReadError)
-        return failRead(file.las);
+        return failRead(file.las, errno);
     if (!closeWritten(out) || result == kPointsWriteError)
-        return failWrite(file.points);
+        return failWrite(file.points, errno);
+    warnIfTruncated(file.las,
+                    wholeRecords(file.las, h, plan.type.record_size()),
+                    h.NumberOfPointReturns);
     return 0;
 }
 
@@ -89,6 +115,7 @@ int convertFile(const RunPlan &plan, std::size_t t, LAS12Header &h,
     if (!in) {
         std::printf("\nCannot open binary file %s for reading\n\n",
                     file.las.c_str());
+        noteSystemError(file.las, errno);
         return kFailed;
     }
     std::printf("Input LAS File:     %s\n", file.las.c_str());

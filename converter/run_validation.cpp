@@ -4,8 +4,10 @@
 
 #include "TAMARAK_LiDAR.h"
 #include "command_line.h"
+#include "diagnostics.h"
 #include "las_type.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,10 +40,13 @@ void validateArgumentCount(int argc) {
 RunPlan validateList(const char *list_name) {
     std::FILE *list = std::fopen(list_name, "r");
     if (!list) {
+        const int error = errno;
         std::printf("\nCannot open input ASCII file %s for reading\n",
                     list_name);
+        noteSystemError(list_name, error);
         fail();
     }
+    noteListLooksLikeLas(list_name);
     const std::vector<std::string> names = readListTokens(list);
     std::fclose(list);
     RunPlan plan;
@@ -49,6 +54,7 @@ RunPlan validateList(const char *list_name) {
     for (const std::string &name : names) {
         const LasType type = LasType::from_code(check_las(name.c_str()));
         if (!type.valid()) {
+            noteRejectedLas(name);
             std::printf("%s (listed in %s) is not a valid LAS file\n",
                         name.c_str(), list_name);
             fail();
@@ -74,8 +80,10 @@ RunPlan validateSingleFile(const char *las_name) {
     const int16_t code = check_las(las_name);
     if (code == 0)
         tamarak::report_untyped_las(las_name);
-    if (code < 1)
+    if (code < 1) {
+        noteRejectedLas(las_name);
         fail();
+    }
     RunPlan plan;
     plan.type = LasType::from_code(code);
     plan.files.push_back(namesFor(las_name));
