@@ -26,7 +26,7 @@ install(TARGETS tamarak_lidar_shared tamarak_lidar_static
 install(TARGETS tamarak_lidar_shared
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_ONLY)
 
-install(FILES ${PROJECT_SOURCE_DIR}/library/TAMARAK_LiDAR.h
+install(FILES ${PROJECT_SOURCE_DIR}/library/include/TAMARAK_LiDAR.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # The CMake package: find_package(TAMARAK_LiDAR) then link
