@@ -32,7 +32,6 @@ std::string from_shared_library() {
 
 TEST(Version, EveryPlaceGivesTheSame) {
     const std::string want = from_macros();
-    EXPECT_EQ(want, "1.0.0");
     struct Place {
         const char *where;
         std::string text;

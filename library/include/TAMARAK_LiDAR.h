@@ -273,7 +273,8 @@ TAMARAK_LIDAR_API void check_DEM(const char *str);
 
 /* update_header: rewrites the point counts and extents from the records,
  * prints "\rHeader of file %s has been updated    " and returns; on any
- * failure prints why, leaves the file as it was and exits with status -1. */
+ * failure prints why and exits with status -1, the file unchanged unless
+ * the final header write itself failed. */
 TAMARAK_LIDAR_API void update_header(const char *filename);
 /* initialize_header10/11/12: fill *ph with the defaults of an empty file of
  * that version (a null ph is ignored); print nothing; never exit. */
