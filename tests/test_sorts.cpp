@@ -433,7 +433,8 @@ class Untouchable {
     int32_t *ind() const { return reinterpret_cast<int32_t *>(middle()); }
 
   private:
-    static constexpr std::size_t kBytes = (std::size_t{1} << 32) * 8 + 8;
+    // Room for 2^32 doubles and a margin that keeps the middle aligned.
+    static constexpr std::size_t kBytes = (std::size_t{1} << 32) * 8 + 16;
     char *middle() const { return static_cast<char *>(mem_) + kBytes / 2; }
     void *mem_;
 };
