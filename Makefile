@@ -12,7 +12,8 @@ BENCH_BUILD ?= build-bench
 CLANG_BUILD ?= build-clang
 BENCH_POINTS ?= 5000000
 
-.PHONY: all configure build demo test test-sanitize test-clang fuzz bench clean
+.PHONY: all configure build demo test test-sanitize test-clang fuzz bench \
+  clean test-scale-out
 
 all: build
 
@@ -34,6 +35,13 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The recipes of examples/scale-out run for real: a Slurm job array on a
+# private one-node cluster and GNU parallel over an sshd on loopback
+# addresses (Slurm, munge, parallel and openssh-server come from apt if
+# missing).
+test-scale-out: build
+	tests/scale_out/run.sh $(BUILD)
 
 # The Debian package (command, man page, libraries, header), made by CPack
 # in $(BUILD)/packages; install it with dpkg -i.

@@ -12,28 +12,15 @@
 
 namespace {
 
-using ptx::Layout;
+using tamarak::Layout;
 
 constexpr std::size_t kRecords = 4096;
-
-std::size_t sizeOf(Layout l) {
-    switch (l) {
-    case Layout::Core20:
-        return 20;
-    case Layout::Gps28:
-        return 28;
-    case Layout::Rgb26:
-        return 26;
-    default:
-        return 34;
-    }
-}
 
 // Records of a survey strip: centimetre coordinates near 512000/4310000,
 // heights around 200 m, GPS times near 3.3e8 s.
 std::vector<unsigned char> surveyRecords(Layout l) {
     std::mt19937 rng(7);
-    const std::size_t size = sizeOf(l);
+    const std::size_t size = tamarak::record_size(l);
     std::vector<unsigned char> block(kRecords * size);
     for (std::size_t i = 0; i < kRecords; ++i) {
         unsigned char *r = block.data() + i * size;
@@ -43,9 +30,9 @@ std::vector<unsigned char> surveyRecords(Layout l) {
         std::memcpy(r, xyz, sizeof xyz);
         for (std::size_t b = 12; b < size; ++b)
             r[b] = static_cast<unsigned char>(rng());
-        if (ptx::hasGps(l)) {
+        if (tamarak::has_gps_time(l)) {
             const double t = 331452786.0 + i * 1.5e-5;
-            std::memcpy(r + 20, &t, sizeof t);
+            std::memcpy(r + tamarak::kGpsTimeAt, &t, sizeof t);
         }
     }
     return block;
@@ -57,9 +44,8 @@ template <int F, Layout L> void rows(benchmark::State &state) {
     std::string text(kRecords * ptx::kMaxRowChars, '\0');
     std::size_t bytes = 0;
     for (auto _ : state) {
-        char *p = text.data();
-        for (std::size_t i = 0; i < kRecords; ++i)
-            p = ptx::writeRow<F, L>(p, block.data() + i * sizeOf(L), t);
+        char *p = ptx::formatRows<ptx::ExactNumbers, F, L>(
+            text.data(), block.data(), kRecords, t);
         bytes += static_cast<std::size_t>(p - text.data());
         benchmark::DoNotOptimize(text.data());
     }
@@ -68,16 +54,8 @@ template <int F, Layout L> void rows(benchmark::State &state) {
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
-constexpr bool serves(int f, Layout l) {
-    if (f == 13 || f == 17 || f == 18)
-        return ptx::hasGps(l);
-    if (f == 14 || f == 19)
-        return ptx::hasRgb(l);
-    return true;
-}
-
 template <int F, Layout L> void add(const char *layout) {
-    if constexpr (serves(F, L))
+    if constexpr (ptx::serves(F, L))
         benchmark::RegisterBenchmark(
             ("Row/format" + std::to_string(F) + "/" + layout).c_str(),
             &rows<F, L>);

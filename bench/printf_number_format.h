@@ -1,7 +1,9 @@
 // printf_number_format.h - the number conversions of the benchmark's
-// baseline: the same point writer, printing every value with snprintf.
+// baseline: every value printed with snprintf.
 #ifndef PTXPORT_PRINTF_NUMBER_FORMAT_H
 #define PTXPORT_PRINTF_NUMBER_FORMAT_H
+
+#include "number_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,31 +11,26 @@
 
 namespace ptx {
 
-inline constexpr std::size_t kMaxNumberChars = 352;
-
-inline char *put_fixed2(char *p, double v) {
-    return p + std::snprintf(p, kMaxNumberChars, "%.2f", v);
-}
-
-inline char *put_fixed7(char *p, double v) {
-    return p + std::snprintf(p, kMaxNumberChars, "%.7f", v);
-}
-
-inline char *put_uint(char *p, uint32_t v) {
-    return p + std::snprintf(p, kMaxNumberChars, "%u", v);
-}
-
-inline char *put_u8(char *p, uint8_t v) {
-    return p + std::snprintf(p, kMaxNumberChars, "%u", v);
-}
-
-inline char *put_i8(char *p, int8_t v) {
-    return p + std::snprintf(p, kMaxNumberChars, "%d", v);
-}
-
-inline char *put_int(char *p, int32_t v) {
-    return p + std::snprintf(p, kMaxNumberChars, "%d", v);
-}
+struct PrintfNumbers {
+    static char *fixed2(char *p, double v) {
+        return p + std::snprintf(p, kMaxNumberChars, "%.2f", v);
+    }
+    static char *fixed7(char *p, double v) {
+        return p + std::snprintf(p, kMaxNumberChars, "%.7f", v);
+    }
+    static char *uint(char *p, uint32_t v) {
+        return p + std::snprintf(p, kMaxNumberChars, "%u", v);
+    }
+    static char *u8(char *p, uint8_t v) {
+        return p + std::snprintf(p, kMaxNumberChars, "%u", v);
+    }
+    static char *i8(char *p, int8_t v) {
+        return p + std::snprintf(p, kMaxNumberChars, "%d", v);
+    }
+    static char *int32(char *p, int32_t v) {
+        return p + std::snprintf(p, kMaxNumberChars, "%d", v);
+    }
+};
 
 } // namespace ptx
 

@@ -97,3 +97,10 @@ set(_tamarak_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/ptxport)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${_tamarak_docdir})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${_tamarak_docdir}
   FILES_MATCHING PATTERN "*.md")
+
+# The recipes for many tiles on many machines (a Slurm job array, GNU
+# parallel over ssh), shown in docs/many-tiles.md and run by
+# make test-scale-out.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/scale-out/
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/ptxport/examples/scale-out
+  USE_SOURCE_PERMISSIONS COMPONENT command)

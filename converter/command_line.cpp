@@ -1,10 +1,11 @@
 // command_line.cpp - usage text, mode test and format number of ptxport.
 #include "command_line.h"
 
+#include "file_extension.h"
+#include "format_catalogue.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string_view>
 
 void usage() {
     std::fputs("Usage: PTXPORT <LAS File | ASCII List> <Format>\n\n"
@@ -31,18 +32,20 @@ void usage() {
                stdout);
 }
 
+// The library's extension rule, except that a name too short or without
+// its dot ends the run, and a different extension is no error but the sign
+// of a list file.
 int16_t checkFileExtension(const char *filename, const char *extension) {
-    const std::size_t n = std::strlen(filename);
-    if (n <= 4) {
-        std::printf("\nFile name (%s) is too short\n", filename);
-        std::exit(-1);
+    switch (tamarak::match_extension(filename, extension)) {
+    case tamarak::Extension::matches:
+        return 0;
+    case tamarak::Extension::differs:
+        return -1;
+    case tamarak::Extension::too_short:
+    case tamarak::Extension::no_dot:
+        break;
     }
-    if (filename[n - 4] != '.') {
-        std::printf("\nExtension of file %s should be preceeded by a dot (.)\n",
-                    filename);
-        std::exit(-1);
-    }
-    return std::string_view(filename + n - 3) == extension ? 0 : -1;
+    std::exit(-1);
 }
 
 // The integer reading follows atoi (an optional sign, then the leading
@@ -68,12 +71,10 @@ int parseFormatNumber(const char *text) {
     return static_cast<int>(integer);
 }
 
-bool formatNeedsMissingGpsTime(int format, int16_t las_type) {
-    const bool needs = format == 13 || format == 17 || format == 18;
-    return needs && las_type % 2 == 1;
+bool formatNeedsMissingGpsTime(int format, tamarak::LasType type) {
+    return ptx::needsMissing(format, ptx::Value::GpsTime, type);
 }
 
-bool formatNeedsMissingColour(int format, int16_t las_type) {
-    const bool needs = format == 14 || format == 19;
-    return needs && las_type < 7;
+bool formatNeedsMissingColour(int format, tamarak::LasType type) {
+    return ptx::needsMissing(format, ptx::Value::Red, type);
 }

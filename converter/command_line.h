@@ -3,6 +3,8 @@
 #ifndef PTXPORT_COMMAND_LINE_H
 #define PTXPORT_COMMAND_LINE_H
 
+#include "las_type.h"
+
 #include <cstdint>
 
 // Writes the usage text.
@@ -17,8 +19,9 @@ int16_t checkFileExtension(const char *filename, const char *extension);
 // The text has passed check_numeric_argument.
 int parseFormatNumber(const char *text);
 
-// Whether a format needs GPS time or colour that a LASType lacks.
-bool formatNeedsMissingGpsTime(int format, int16_t las_type);
-bool formatNeedsMissingColour(int format, int16_t las_type);
+// Whether a format (0 to 19) needs GPS time or colour that a record type
+// lacks.
+bool formatNeedsMissingGpsTime(int format, tamarak::LasType type);
+bool formatNeedsMissingColour(int format, tamarak::LasType type);
 
 #endif

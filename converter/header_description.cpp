@@ -1,11 +1,8 @@
 // header_description.cpp - formats and writes the header description file.
 #include "header_description.h"
 
-#include "output_names.h"
-
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -41,7 +38,8 @@ int asDigit(uint8_t v) {
     out += wide;
 }
 
-void appendIdentity(std::string &out, const LAS12Header &h, int16_t Type) {
+void appendIdentity(std::string &out, const LAS12Header &h,
+                    tamarak::LasType Type) {
     append(out, "GUID Data 1 :                      %ld\n",
            asSigned(h.GUIDData1));
     append(out, "GUID Data 2 :                      %d\n", h.GUIDData2);
@@ -56,7 +54,7 @@ void appendIdentity(std::string &out, const LAS12Header &h, int16_t Type) {
            h.SystemIdentifier);
     append(out, "Generating Software :              %.32s\n",
            h.GeneratingSoftware);
-    if (Type <= 2) {
+    if (Type.las10_names()) {
         append(out, "Flight Date Julian :               %d\n",
                h.FileCreationDay);
         append(out, "Year :                             %d\n",
@@ -104,7 +102,7 @@ void appendGeometry(std::string &out, const LAS12Header &h) {
 
 } // namespace
 
-std::string describeHeader(const LAS12Header &h, int16_t Type) {
+std::string describeHeader(const LAS12Header &h, tamarak::LasType Type) {
     std::string out;
     out.reserve(1536);
     appendIdentity(out, h, Type);
@@ -113,20 +111,9 @@ std::string describeHeader(const LAS12Header &h, int16_t Type) {
     return out;
 }
 
-void writeAsciiHeader(const std::string &Name, const LAS12Header &h,
-                      int16_t Type) {
-    const std::string HeaderName = headerFileName(Name);
-    std::FILE *f = std::fopen(HeaderName.c_str(), "w");
-    if (!f) {
-        std::printf("\nFailed to open file %s for writing\n",
-                    HeaderName.c_str());
-        std::exit(-1);
-    }
+int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
+                         tamarak::LasType Type) {
     const std::string text = describeHeader(h, Type);
-    const bool written =
-        std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (std::fclose(f) != 0 || !written) {
-        std::printf("\nFailed to write file %s\n", HeaderName.c_str());
-        std::exit(-1);
-    }
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size() ? 0
+                                                                        : -1;
 }

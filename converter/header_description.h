@@ -4,17 +4,18 @@
 #define PTXPORT_HEADER_DESCRIPTION_H
 
 #include "TAMARAK_LiDAR.h"
+#include "las_type.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // The 34 lines of the description of header h of a file of type Type.
-std::string describeHeader(const LAS12Header &h, int16_t Type);
+std::string describeHeader(const LAS12Header &h, tamarak::LasType Type);
 
-// Writes the description of h to the header description file of Name
-// (plot7.las gives plot7_hdr.asc).  Ends the process with a message if the
-// file cannot be created or written.
-void writeAsciiHeader(const std::string &Name, const LAS12Header &h,
-                      int16_t Type);
+// Writes the description of h to `out`, a text stream.  Returns 0, or -1 if
+// the text could not be written; prints nothing and leaves `out` open.
+int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
+                         tamarak::LasType Type);
 
 #endif

@@ -12,11 +12,6 @@
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
-// The benchmark's baseline build replaces these routines by snprintf.
-#ifdef PTXPORT_PRINTF_BASELINE
-#include "printf_number_format.h"
-#else
-
 #include <array>
 #include <bit>
 #include <charconv>
@@ -310,7 +305,17 @@ inline char *put_int(char *p, int32_t v) {
     return number_format_detail::put_u32(p, magnitude);
 }
 
+// The conversions above as one set, for the row writers (point_rows.h),
+// which take the set as a template argument.
+struct ExactNumbers {
+    static char *fixed2(char *p, double v) { return put_fixed2(p, v); }
+    static char *fixed7(char *p, double v) { return put_fixed7(p, v); }
+    static char *uint(char *p, uint32_t v) { return put_uint(p, v); }
+    static char *u8(char *p, uint8_t v) { return put_u8(p, v); }
+    static char *i8(char *p, int8_t v) { return put_i8(p, v); }
+    static char *int32(char *p, int32_t v) { return put_int(p, v); }
+};
+
 } // namespace ptx
 
-#endif // PTXPORT_PRINTF_BASELINE
 #endif

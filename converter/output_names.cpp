@@ -1,14 +1,7 @@
-// output_names.cpp - derived output names; any directory part stays.
+// output_names.cpp - derives the output names from a LAS file's name.
 #include "output_names.h"
 
-static std::string stem(const std::string &las_name) {
-    return las_name.substr(0, las_name.size() - 4);
-}
-
-std::string pointFileName(const std::string &las_name) {
-    return stem(las_name) + ".asc";
-}
-
-std::string headerFileName(const std::string &las_name) {
-    return stem(las_name) + "_hdr.asc";
+LasFileNames namesFor(const std::string &las_name) {
+    const std::string stem = las_name.substr(0, las_name.size() - 4);
+    return {las_name, stem + ".asc", stem + "_hdr.asc"};
 }

@@ -1,34 +1,27 @@
-// point_rows.h - one row of text from one point record, for every format
-// and record layout, decoded with explicit little-endian loads.
+// point_rows.h - rows of text from point records, for every format of the
+// catalogue and every record layout, decoded with explicit little-endian
+// loads.
 //
-// The rows are templates on the format number and the record layout so that
-// the per-record loop of each pair is compiled straight, without branching
-// on the format for every value.
+// A row is compiled from its format's column list (format_catalogue.h):
+// templates on the format and the layout unroll the list, so the loop over
+// the records of one pair runs straight, without branching on the format
+// for each value.  The number conversions are a template argument too (N,
+// normally ExactNumbers), so that a benchmark can put printf in their place.
 #ifndef PTXPORT_POINT_ROWS_H
 #define PTXPORT_POINT_ROWS_H
 
+#include "format_catalogue.h"
 #include "las_bytes.h"
+#include "line_end.h"
 #include "number_format.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace ptx {
-
-// The four record layouts: what follows the 20 common bytes.
-enum class Layout { Core20, Gps28, Rgb26, GpsRgb34 };
-
-constexpr bool hasGps(Layout l) {
-    return l == Layout::Gps28 || l == Layout::GpsRgb34;
-}
-constexpr bool hasRgb(Layout l) {
-    return l == Layout::Rgb26 || l == Layout::GpsRgb34;
-}
-constexpr std::size_t rgbOffset(Layout l) {
-    return l == Layout::Rgb26 ? 20 : 28;
-}
 
 // Scale factors and offsets of the three axes.
 struct Transform {
@@ -39,77 +32,77 @@ struct Transform {
 // kMaxNumberChars, twelve small integers, blanks and the line end.
 inline constexpr std::size_t kMaxRowChars = 4 * kMaxNumberChars + 256;
 
+// Writes the rows of `count` whole records of one format and layout into
+// `out`, which has room for count * kMaxRowChars characters; returns the
+// end of the text.
+using RowFormatter = char *(*)(char *out, const unsigned char *records,
+                               std::size_t count, const Transform &t);
+
 namespace row {
 
 using tamarak::load_f64;
 using tamarak::load_i32;
 using tamarak::load_u16;
 
-inline char *x(char *p, const unsigned char *r, const Transform &t) {
-    return put_fixed2(p, static_cast<double>(load_i32(r)) * t.sx + t.ox);
-}
-inline char *y(char *p, const unsigned char *r, const Transform &t) {
-    return put_fixed2(p, static_cast<double>(load_i32(r + 4)) * t.sy + t.oy);
-}
-inline char *z(char *p, const unsigned char *r, const Transform &t) {
-    return put_fixed2(p, static_cast<double>(load_i32(r + 8)) * t.sz + t.oz);
-}
-inline char *xyz(char *p, const unsigned char *r, const Transform &t) {
-    p = x(p, r, t);
-    *p++ = ' ';
-    p = y(p, r, t);
-    *p++ = ' ';
-    return z(p, r, t);
-}
-inline char *intensity(char *p, const unsigned char *r) {
-    return put_uint(p, load_u16(r + 12));
-}
-inline char *returnNum(char *p, const unsigned char *r) {
-    *p = static_cast<char>('0' + (r[14] & 7));
-    return p + 1;
-}
-inline char *numReturns(char *p, const unsigned char *r) {
-    *p = static_cast<char>('0' + ((r[14] >> 3) & 7));
-    return p + 1;
-}
-inline char *scanDirection(char *p, const unsigned char *r) {
-    *p = static_cast<char>('0' + ((r[14] >> 6) & 1));
-    return p + 1;
-}
-inline char *edgeOfFlightLine(char *p, const unsigned char *r) {
-    *p = static_cast<char>('0' + (r[14] >> 7));
-    return p + 1;
-}
-inline char *classification(char *p, const unsigned char *r) {
-    return put_uint(p, r[15]);
-}
-inline char *scanAngleRank(char *p, const unsigned char *r) {
-    return put_int(p, static_cast<int8_t>(r[16]));
-}
-inline char *byte17(char *p, const unsigned char *r) {
-    return put_uint(p, r[17]);
-}
-inline char *bytes18to19(char *p, const unsigned char *r) {
-    return put_uint(p, load_u16(r + 18));
-}
-inline char *gpsTime(char *p, const unsigned char *r) {
-    return put_fixed7(p, load_f64(r + 20));
-}
-template <Layout L> char *rgb(char *p, const unsigned char *r) {
-    constexpr std::size_t at = rgbOffset(L);
-    p = put_uint(p, load_u16(r + at));
-    *p++ = ' ';
-    p = put_uint(p, load_u16(r + at + 2));
-    *p++ = ' ';
-    return put_uint(p, load_u16(r + at + 4));
-}
-inline char *blank(char *p) {
-    *p = ' ';
+// Field positions: the same in all eight records (LAS12fm0 stands for all).
+inline constexpr std::size_t kXAt = offsetof(LAS12fm0, X);
+inline constexpr std::size_t kYAt = offsetof(LAS12fm0, Y);
+inline constexpr std::size_t kZAt = offsetof(LAS12fm0, Z);
+inline constexpr std::size_t kIntensityAt = offsetof(LAS12fm0, Intensity);
+inline constexpr std::size_t kBitsAt = offsetof(LAS12fm0, bitfield);
+inline constexpr std::size_t kClassAt = offsetof(LAS12fm0, Classification);
+inline constexpr std::size_t kAngleAt = offsetof(LAS12fm0, ScanAngleRank);
+inline constexpr std::size_t kByte17At = offsetof(LAS12fm0, UserData);
+inline constexpr std::size_t kBytes18At = offsetof(LAS12fm0, PointSourceID);
+
+inline char *digit(char *p, unsigned v) {
+    *p = static_cast<char>('0' + v);
     return p + 1;
 }
 
-// "R N D E " for every value of the bitfield byte: its four columns of
-// format 0 with their blanks, stored at once.
+// One value of a record, with its conversion.
+template <class N, Value V, Layout L>
+inline char *value(char *p, const unsigned char *r, const Transform &t) {
+    using enum Value;
+    if constexpr (V == X)
+        return N::fixed2(p,
+                         static_cast<double>(load_i32(r + kXAt)) * t.sx + t.ox);
+    else if constexpr (V == Y)
+        return N::fixed2(p,
+                         static_cast<double>(load_i32(r + kYAt)) * t.sy + t.oy);
+    else if constexpr (V == Z)
+        return N::fixed2(p,
+                         static_cast<double>(load_i32(r + kZAt)) * t.sz + t.oz);
+    else if constexpr (V == Intensity)
+        return N::uint(p, load_u16(r + kIntensityAt));
+    else if constexpr (V == ReturnNum)
+        return digit(p, r[kBitsAt] & 7u);
+    else if constexpr (V == NumReturns)
+        return digit(p, (r[kBitsAt] >> 3) & 7u);
+    else if constexpr (V == ScanDirection)
+        return digit(p, (r[kBitsAt] >> 6) & 1u);
+    else if constexpr (V == EdgeOfFlightLine)
+        return digit(p, r[kBitsAt] >> 7);
+    else if constexpr (V == Classification)
+        return N::uint(p, r[kClassAt]);
+    else if constexpr (V == ScanAngleRank)
+        return N::int32(p, static_cast<int8_t>(r[kAngleAt]));
+    else if constexpr (V == Byte17)
+        return N::uint(p, r[kByte17At]);
+    else if constexpr (V == Bytes18to19)
+        return N::uint(p, load_u16(r + kBytes18At));
+    else if constexpr (V == GpsTime)
+        return N::fixed7(p, load_f64(r + tamarak::kGpsTimeAt));
+    else if constexpr (V == Red)
+        return N::uint(p, load_u16(r + tamarak::colour_at(L)));
+    else if constexpr (V == Green)
+        return N::uint(p, load_u16(r + tamarak::colour_at(L) + 2));
+    else
+        return N::uint(p, load_u16(r + tamarak::colour_at(L) + 4));
+}
+
+// "R N D E " for every value of the bitfield byte: the four flag columns
+// with their blanks, stored at once where a format has all four in a row.
 inline constexpr auto kFlagColumns = [] {
     std::array<uint64_t, 256> table{};
     for (unsigned b = 0; b < 256; ++b) {
@@ -121,76 +114,97 @@ inline constexpr auto kFlagColumns = [] {
     return table;
 }();
 
-inline char *flagColumns(char *p, const unsigned char *r) {
-    std::memcpy(p, &kFlagColumns[r[14]], 8);
-    return p + 8;
+template <int F, std::size_t I> constexpr bool startsFlagColumns() {
+    constexpr auto cols = kFormats[F];
+    using enum Value;
+    return I + 4 <= cols.size() && cols[I].value == ReturnNum &&
+           cols[I + 1].value == NumReturns &&
+           cols[I + 2].value == ScanDirection &&
+           cols[I + 3].value == EdgeOfFlightLine;
 }
 
-// Format 0: every value the layout carries.
-template <Layout L>
-char *fullRecord(char *p, const unsigned char *r, const Transform &t) {
-    p = blank(xyz(p, r, t));
-    p = blank(intensity(p, r));
-    p = flagColumns(p, r);
-    p = blank(classification(p, r));
-    p = blank(scanAngleRank(p, r));
-    p = blank(byte17(p, r));
-    p = bytes18to19(p, r);
-    if constexpr (hasGps(L))
-        p = gpsTime(blank(p), r);
-    if constexpr (hasRgb(L))
-        p = rgb<L>(blank(p), r);
-    return p;
+// The columns of format F from the I-th on, each after a blank but the
+// first; columns that the layout does not carry are left out.
+template <class N, int F, Layout L, std::size_t I = 0>
+inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
+    constexpr auto cols = kFormats[F];
+    if constexpr (I == cols.size()) {
+        return p;
+    } else if constexpr (cols[I].where_carried && !carries(L, cols[I].value)) {
+        return columnsFrom<N, F, L, I + 1>(p, r, t);
+    } else {
+        if constexpr (I > 0)
+            *p++ = ' ';
+        if constexpr (startsFlagColumns<F, I>()) {
+            // The table's eighth byte is a blank that the next column's
+            // blank overwrites.
+            std::memcpy(p, &kFlagColumns[r[kBitsAt]], 8);
+            return columnsFrom<N, F, L, I + 4>(p + 7, r, t);
+        } else {
+            p = value<N, cols[I].value, L>(p, r, t);
+            return columnsFrom<N, F, L, I + 1>(p, r, t);
+        }
+    }
 }
 
 } // namespace row
 
 // The row of format F for a record of layout L, line end included.
-template <int F, Layout L>
+template <class N, int F, Layout L>
 inline char *writeRow(char *p, const unsigned char *r, const Transform &t) {
-    using namespace row;
-    if constexpr (F == 0)
-        p = fullRecord<L>(p, r, t);
-    else if constexpr (F == 1)
-        p = x(p, r, t);
-    else if constexpr (F == 2)
-        p = y(p, r, t);
-    else if constexpr (F == 3)
-        p = z(p, r, t);
-    else if constexpr (F == 4)
-        p = intensity(p, r);
-    else if constexpr (F == 5)
-        p = returnNum(p, r);
-    else if constexpr (F == 6)
-        p = numReturns(p, r);
-    else if constexpr (F == 7)
-        p = scanDirection(p, r);
-    else if constexpr (F == 8)
-        p = edgeOfFlightLine(p, r);
-    else if constexpr (F == 9)
-        p = classification(p, r);
-    else if constexpr (F == 10)
-        p = scanAngleRank(p, r);
-    else if constexpr (F == 11)
-        p = byte17(p, r);
-    else if constexpr (F == 12)
-        p = bytes18to19(p, r);
-    else if constexpr (F == 13)
-        p = gpsTime(p, r);
-    else if constexpr (F == 14)
-        p = rgb<L>(p, r);
-    else if constexpr (F == 15)
-        p = xyz(p, r, t);
-    else if constexpr (F == 16)
-        p = intensity(blank(xyz(p, r, t)), r);
-    else if constexpr (F == 17)
-        p = gpsTime(blank(xyz(p, r, t)), r);
-    else if constexpr (F == 18)
-        p = gpsTime(blank(intensity(blank(xyz(p, r, t)), r)), r);
-    else if constexpr (F == 19)
-        p = rgb<L>(blank(xyz(p, r, t)), r);
-    *p = '\n';
-    return p + 1;
+    return putLineEnd(row::columnsFrom<N, F, L>(p, r, t));
+}
+
+// The rows of `count` records of layout L in format F.
+template <class N, int F, Layout L>
+char *formatRows(char *out, const unsigned char *records, std::size_t count,
+                 const Transform &t) {
+    constexpr std::size_t size = tamarak::record_size(L);
+    const unsigned char *const end = records + count * size;
+    for (const unsigned char *r = records; r != end; r += size)
+        out = writeRow<N, F, L>(out, r, t);
+    return out;
+}
+
+namespace row {
+
+inline constexpr Layout kLayouts[] = {Layout::Core20, Layout::Gps28,
+                                      Layout::Rgb26, Layout::GpsRgb34};
+
+// Only the pairs that have rows are compiled.
+template <class N, int F, Layout L> constexpr RowFormatter formatterOf() {
+    if constexpr (serves(F, L))
+        return &formatRows<N, F, L>;
+    else
+        return nullptr;
+}
+
+template <class N, int F, std::size_t... I>
+constexpr std::array<RowFormatter, 4> formattersOf(std::index_sequence<I...>) {
+    return {formatterOf<N, F, kLayouts[I]>()...};
+}
+
+template <class N, std::size_t... F>
+constexpr auto catalogueOf(std::index_sequence<F...>) {
+    return std::array<std::array<RowFormatter, 4>, sizeof...(F)>{
+        formattersOf<N, static_cast<int>(F)>(std::make_index_sequence<4>())...};
+}
+
+} // namespace row
+
+// The row formatter of each format and layout, null where the format does
+// not serve the layout.
+template <class N>
+inline constexpr auto kRowFormatters =
+    row::catalogueOf<N>(std::make_index_sequence<kFormatCount>());
+
+// The row formatter of a format (0 to 19) for a record type; null where
+// the format has no rows for that type.
+template <class N> RowFormatter rowFormatterOf(int format, LasType type) {
+    if (format < 0 || format >= kFormatCount || !type.valid())
+        return nullptr;
+    return kRowFormatters<N>[static_cast<std::size_t>(format)]
+                            [static_cast<std::size_t>(type.layout())];
 }
 
 } // namespace ptx

@@ -4,15 +4,18 @@
 
 #include "TAMARAK_LiDAR.h"
 #include "command_line.h"
+#include "diagnostics.h"
 #include "las_type.h"
-#include "output_names.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
 #include <utility>
+
+using tamarak::LasType;
 
 namespace {
 
@@ -37,52 +40,57 @@ void validateArgumentCount(int argc) {
 RunPlan validateList(const char *list_name) {
     std::FILE *list = std::fopen(list_name, "r");
     if (!list) {
+        const int error = errno;
         std::printf("\nCannot open input ASCII file %s for reading\n",
                     list_name);
+        noteSystemError(list_name, error);
         fail();
     }
+    noteListLooksLikeLas(list_name);
+    const std::vector<std::string> names = readListTokens(list);
+    std::fclose(list);
     RunPlan plan;
     plan.list_mode = true;
-    plan.las_names = readListTokens(list);
-    std::fclose(list);
-    int16_t first_type = 0;
-    for (const std::string &name : plan.las_names) {
-        const int16_t type = check_las(name.c_str());
-        if (type < 1) {
+    for (const std::string &name : names) {
+        const LasType type = LasType::from_code(check_las(name.c_str()));
+        if (!type.valid()) {
+            noteRejectedLas(name);
             std::printf("%s (listed in %s) is not a valid LAS file\n",
                         name.c_str(), list_name);
             fail();
         }
-        if (first_type == 0)
-            first_type = type;
-        else if (type != first_type) {
+        if (!plan.type.valid())
+            plan.type = type;
+        else if (type != plan.type) {
             std::printf("\nType of file %s differs from that of previous "
                         "files in %s\n",
                         name.c_str(), list_name);
             fail();
         }
+        plan.files.push_back(namesFor(name));
     }
-    if (plan.las_names.empty()) {
+    if (plan.files.empty()) {
         std::printf("\nFile %s contains no valid .las files\n", list_name);
         fail();
     }
-    plan.las_type = first_type;
     return plan;
 }
 
 RunPlan validateSingleFile(const char *las_name) {
-    RunPlan plan;
-    plan.las_names.emplace_back(las_name);
-    plan.las_type = check_las(las_name);
-    if (plan.las_type == 0)
+    const int16_t code = check_las(las_name);
+    if (code == 0)
         tamarak::report_untyped_las(las_name);
-    if (plan.las_type < 1)
+    if (code < 1) {
+        noteRejectedLas(las_name);
         fail();
+    }
+    RunPlan plan;
+    plan.type = LasType::from_code(code);
+    plan.files.push_back(namesFor(las_name));
     return plan;
 }
 
-int validateFormat(const char *text, const char *first_argument,
-                   int16_t las_type) {
+int validateFormat(const char *text, const char *first_argument, LasType type) {
     check_numeric_argument(text);
     const int format = parseFormatNumber(text);
     if (format < 0) {
@@ -90,11 +98,11 @@ int validateFormat(const char *text, const char *first_argument,
         usage();
         fail();
     }
-    if (formatNeedsMissingGpsTime(format, las_type)) {
+    if (formatNeedsMissingGpsTime(format, type)) {
         std::printf("\n%s does not contain GPS Time data\n", first_argument);
         fail();
     }
-    if (formatNeedsMissingColour(format, las_type)) {
+    if (formatNeedsMissingColour(format, type)) {
         std::printf("\n%s does not contain RGB data\n", first_argument);
         fail();
     }
@@ -118,19 +126,18 @@ void validateOutputsSpareInputs(const RunPlan &plan) {
     FileIdentity id;
     if (plan.list_mode && identityOf(plan.first_argument, id))
         inputs.emplace(id, &plan.first_argument);
-    for (const std::string &name : plan.las_names)
-        if (identityOf(name, id))
-            inputs.emplace(id, &name);
-    for (const std::string &name : plan.las_names) {
-        for (const std::string &output :
-             {headerFileName(name), pointFileName(name)}) {
-            if (!identityOf(output, id))
+    for (const LasFileNames &file : plan.files)
+        if (identityOf(file.las, id))
+            inputs.emplace(id, &file.las);
+    for (const LasFileNames &file : plan.files) {
+        for (const std::string *output : {&file.header, &file.points}) {
+            if (!identityOf(*output, id))
                 continue;
             const auto hit = inputs.find(id);
             if (hit == inputs.end())
                 continue;
             std::printf("\nOutput file %s would overwrite input file %s\n",
-                        output.c_str(), hit->second->c_str());
+                        output->c_str(), hit->second->c_str());
             fail();
         }
     }
@@ -147,24 +154,24 @@ void validateOutputsAreDistinct(const RunPlan &plan) {
         const std::string *name;
     };
     std::map<std::filesystem::path, Writer> writers;
-    for (const std::string &name : plan.las_names) {
+    for (const LasFileNames &file : plan.files) {
         FileIdentity las{};
-        identityOf(name, las);
+        identityOf(file.las, las);
         for (const bool header : {true, false}) {
-            const std::string output =
-                header ? headerFileName(name) : pointFileName(name);
+            const std::string &output = header ? file.header : file.points;
             std::error_code ec;
             std::filesystem::path key =
                 std::filesystem::weakly_canonical(output, ec);
             if (ec) // no exception may leave validation: compare the names
                 key = std::filesystem::path(output).lexically_normal();
             const auto [at, added] =
-                writers.emplace(key, Writer{las, header, &name});
+                writers.emplace(key, Writer{las, header, &file.las});
             if (added || (at->second.las == las && at->second.header == header))
                 continue;
             std::printf("\nOutput file %s would be written for both %s and "
                         "%s\n",
-                        output.c_str(), at->second.name->c_str(), name.c_str());
+                        output.c_str(), at->second.name->c_str(),
+                        file.las.c_str());
             fail();
         }
     }
@@ -198,7 +205,7 @@ RunPlan validateRun(int argc, char **argv) {
     RunPlan plan =
         list_mode ? validateList(argv[1]) : validateSingleFile(argv[1]);
     plan.first_argument = argv[1];
-    plan.format = validateFormat(argv[2], argv[1], plan.las_type);
+    plan.format = validateFormat(argv[2], argv[1], plan.type);
     validateOutputsSpareInputs(plan);
     validateOutputsAreDistinct(plan);
     return plan;

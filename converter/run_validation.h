@@ -4,18 +4,11 @@
 #ifndef PTXPORT_RUN_VALIDATION_H
 #define PTXPORT_RUN_VALIDATION_H
 
-#include <cstdint>
+#include "run_plan.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
-
-struct RunPlan {
-    bool list_mode = false;
-    std::string first_argument;         // the LAS file or the list file
-    std::vector<std::string> las_names; // in the order they are converted
-    int16_t las_type = 0;
-    int format = 0;
-};
 
 // Validates the command line and every input; returns the run to make.
 // Any failure prints its message and ends the process with status -1.

@@ -28,15 +28,19 @@ using namespace tamarak;
 namespace {
 
 // Header fields read or rewritten here, as byte offsets.
-constexpr std::size_t kOffOffsetToData = 96;
-constexpr std::size_t kOffPointCount = 107;
-constexpr std::size_t kOffPointsByReturn = 111;
-constexpr std::size_t kOffScale = 131;   // X, Y, Z scale factors
-constexpr std::size_t kOffOffset = 155;  // X, Y, Z offsets
-constexpr std::size_t kOffExtents = 179; // MaxX, MinX, MaxY, MinY, MaxZ, MinZ
+constexpr std::size_t kOffOffsetToData = offsetof(LAS12Header, OffsetToData);
+constexpr std::size_t kOffPointCount =
+    offsetof(LAS12Header, NumberOfPointReturns);
+constexpr std::size_t kOffPointsByReturn =
+    offsetof(LAS12Header, NumberOfPointsByReturn);
+// X, Y, Z scale factors, then X, Y, Z offsets, each 8 bytes apart.
+constexpr std::size_t kOffScale = offsetof(LAS12Header, XScaleFactor);
+constexpr std::size_t kOffOffset = offsetof(LAS12Header, XOffset);
+// MaxX, MinX, MaxY, MinY, MaxZ, MinZ.
+constexpr std::size_t kOffExtents = offsetof(LAS12Header, MaxX);
 
 // Byte of a point record whose low three bits hold the return number.
-constexpr std::size_t kOffBitfield = 14;
+constexpr std::size_t kOffBitfield = offsetof(LAS12fm0, bitfield);
 
 // The scan reads blocks of whole records of about this size: memory stays
 // constant whatever the point count, and each read is one large system call.
@@ -127,7 +131,7 @@ bool write_and_close(File &f, const unsigned char *header) {
     return written && closed;
 }
 
-Outcome recompute(const char *filename, int16_t type) {
+Outcome recompute(const char *filename, LasType type) {
     File f(std::fopen(filename, "r+b"));
     if (!f)
         return Outcome::cannot_open;
@@ -147,7 +151,7 @@ Outcome recompute(const char *filename, int16_t type) {
         return Outcome::failed;
 
     Tally t;
-    const Outcome scanned = scan_records(f.get(), record_size_of(type), t);
+    const Outcome scanned = scan_records(f.get(), type.record_size(), t);
     if (scanned != Outcome::updated)
         return scanned;
     // The header cannot hold a larger count; a wrapped one would be a lie.
@@ -169,7 +173,7 @@ int16_t try_update_header(const char *filename) {
         report_untyped_las(filename);
         return -1;
     }
-    switch (recompute(filename, type)) {
+    switch (recompute(filename, LasType::from_code(type))) {
     case Outcome::updated:
         std::printf("\rHeader of file %s has been updated    ", filename);
         std::fflush(stdout);

@@ -2,6 +2,7 @@
 // extensions, LAS file validation and numeric command-line arguments.
 #include "TAMARAK_LiDAR.h"
 #include "argument_rules.h"
+#include "file_extension.h"
 #include "file_handle.h"
 #include "las_bytes.h"
 #include "las_type.h"
@@ -30,6 +31,22 @@ bool numeric_argument_is_valid(const char *str) {
     return ndots <= 1 && ndashes <= 1 && s != "." && s != "-";
 }
 
+Extension match_extension(const char *filename, const char *extension) {
+    const std::size_t n = std::strlen(filename);
+    if (n <= 4) {
+        std::printf("\nFile name (%s) is too short\n", filename);
+        return Extension::too_short;
+    }
+    if (filename[n - 4] != '.') {
+        std::printf("\nExtension of file %s should be preceeded by a dot (.)\n",
+                    filename);
+        return Extension::no_dot;
+    }
+    return std::string_view(filename + n - 3) == std::string_view(extension)
+               ? Extension::matches
+               : Extension::differs;
+}
+
 } // namespace tamarak
 
 extern "C" {
@@ -43,19 +60,11 @@ int16_t file_access(const char *filename) {
 }
 
 int16_t check_file_extension(const char *filename, const char *extension) {
-    const std::size_t n = std::strlen(filename);
-    if (n <= 4) {
-        std::printf("\nFile name (%s) is too short\n", filename);
-        return -1;
-    }
-    if (filename[n - 4] != '.') {
-        std::printf("\nExtension of file %s should be preceeded by a dot (.)\n",
-                    filename);
-        return -1;
-    }
-    if (std::string_view(filename + n - 3) == std::string_view(extension))
+    const Extension match = match_extension(filename, extension);
+    if (match == Extension::matches)
         return 0;
-    std::printf("\nFile extension of %s is not .%s\n", filename, extension);
+    if (match == Extension::differs)
+        std::printf("\nFile extension of %s is not .%s\n", filename, extension);
     return -1;
 }
 
@@ -101,35 +110,40 @@ int16_t check_las(const char *filename) {
     };
     if (got < 4 || std::memcmp(h, "LASF", 4) != 0)
         return invalid();
-    if (got <= kOffVersionMajor)
+    constexpr std::size_t kMajorAt = offsetof(LAS12Header, VersionMajor);
+    constexpr std::size_t kMinorAt = offsetof(LAS12Header, VersionMinor);
+    constexpr std::size_t kFormatAt = offsetof(LAS12Header, PointDataFormatID);
+    constexpr std::size_t kLengthAt =
+        offsetof(LAS12Header, PointDataRecordLength);
+    if (got <= kMajorAt)
         return invalid();
-    const unsigned major = h[kOffVersionMajor];
+    const unsigned major = h[kMajorAt];
     if (major != 1) {
         std::printf("\nCannot handle las files of version %c.x\n", '0' + major);
         return -1;
     }
-    if (got <= kOffVersionMinor)
+    if (got <= kMinorAt)
         return invalid();
-    const unsigned minor = h[kOffVersionMinor];
+    const unsigned minor = h[kMinorAt];
     if (minor > 2) {
         std::printf("\nCannot handle las files of version %c.%c\n", '0' + major,
                     '0' + minor);
         return -1;
     }
-    if (got <= kOffPointFormat)
+    if (got <= kFormatAt)
         return invalid();
-    const unsigned format = h[kOffPointFormat];
+    const unsigned format = h[kFormatAt];
     if (format > 3) {
         std::printf("\nPointDataFormatID in %s is %c. Only 0, 1, 2, or 3 is "
                     "accepted\n",
                     filename, '0' + format);
         return -1;
     }
-    if (got < kOffRecordLength + 2)
+    if (got < kLengthAt + 2)
         return invalid();
-    const unsigned length = load_u16(h + kOffRecordLength);
-    const int16_t type = las_type_of(minor, format);
-    if (type != 0 && record_size_of(type) != length) {
+    const unsigned length = load_u16(h + kLengthAt);
+    const LasType type = LasType::of(minor, format);
+    if (type.valid() && type.record_size() != length) {
         std::printf("\nData format of %s (%c) is incompatible with Length of "
                     "Data Record (%d)\n",
                     filename, '0' + format, static_cast<int>(length));
@@ -137,7 +151,7 @@ int16_t check_las(const char *filename) {
     }
     if (got < kHeaderBytes)
         return invalid();
-    return type;
+    return type.code();
 }
 
 void check_numeric_argument(const char *str) {

@@ -1,5 +1,6 @@
-// las_type.cpp - record-type codes, record sizes and the report for a LAS
-// 1.0 or 1.1 file that declares a point format it cannot have.
+// las_type.cpp - the header test that a file still has the type it was
+// validated with, and the report for a LAS 1.0 or 1.1 file that declares a
+// point format it cannot have.
 #include "las_type.h"
 
 #include "file_handle.h"
@@ -7,44 +8,32 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace tamarak {
 
 namespace {
-constexpr std::size_t kRecordSize[9] = {0, 20, 28, 20, 28, 20, 28, 26, 34};
+constexpr std::size_t kMajorAt = offsetof(LAS12Header, VersionMajor);
+constexpr std::size_t kMinorAt = offsetof(LAS12Header, VersionMinor);
+constexpr std::size_t kFormatAt = offsetof(LAS12Header, PointDataFormatID);
+constexpr std::size_t kLengthAt = offsetof(LAS12Header, PointDataRecordLength);
 } // namespace
 
-std::size_t record_size_of(int16_t las_type) {
-    return las_type >= 1 && las_type <= 8 ? kRecordSize[las_type] : 0;
-}
-
-int16_t las_type_of(unsigned minor, unsigned format) {
-    if (minor < 2 && format >= 2)
-        return 0;
-    if (minor == 2)
-        return static_cast<int16_t>(5 + format);
-    return static_cast<int16_t>(1 + 2 * minor + format);
-}
-
-bool header_declares_type(const unsigned char *header, int16_t las_type) {
-    const unsigned minor = header[kOffVersionMinor];
-    const unsigned format = header[kOffPointFormat];
-    return std::memcmp(header, "LASF", 4) == 0 &&
-           header[kOffVersionMajor] == 1 && minor <= 2 && format <= 3 &&
-           las_type_of(minor, format) == las_type &&
-           load_u16(header + kOffRecordLength) == record_size_of(las_type);
+bool header_declares_type(const unsigned char *header, LasType type) {
+    return type.valid() && std::memcmp(header, "LASF", 4) == 0 &&
+           header[kMajorAt] == 1 &&
+           LasType::of(header[kMinorAt], header[kFormatAt]) == type &&
+           load_u16(header + kLengthAt) == type.record_size();
 }
 
 void report_untyped_las(const char *filename) {
     File f(std::fopen(filename, "rb"));
-    unsigned char head[kOffPointFormat + 1];
+    unsigned char head[kFormatAt + 1];
     if (!f || std::fread(head, 1, sizeof head, f.get()) != sizeof head)
         return;
     std::printf("\nPoint data format %c of %s is not supported in LAS version "
                 "%c.%c\n",
-                '0' + head[kOffPointFormat], filename,
-                '0' + head[kOffVersionMajor], '0' + head[kOffVersionMinor]);
+                '0' + head[kFormatAt], filename, '0' + head[kMajorAt],
+                '0' + head[kMinorAt]);
 }
 
 } // namespace tamarak

@@ -1,6 +1,8 @@
 // las_fixture.cpp - the LAS file builder and file helpers of the tests.
 #include "las_fixture.h"
 
+#include "las_type.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -24,8 +26,7 @@ void append(Bytes &to, const Bytes &from) {
 } // namespace
 
 std::size_t record_size(unsigned format) {
-    static constexpr std::size_t sizes[4] = {20, 28, 26, 34};
-    return format < 4 ? sizes[format] : 0;
+    return tamarak::record_size_of_format(format);
 }
 
 Bytes encode_point(const Point &p, unsigned format) {

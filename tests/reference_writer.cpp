@@ -1,6 +1,8 @@
 // reference_writer.cpp - the tests' printf-based point writer.
 #include "reference_writer.h"
 
+#include "las_type.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -36,10 +38,11 @@ Decoded decode(const unsigned char *r, int type, const LAS12Header &h) {
     d.angle = r[16] < 128 ? r[16] : r[16] - 256;
     d.b17 = r[17];
     d.b1819 = get<uint16_t>(r + 18);
-    if (type % 2 == 0)
+    const tamarak::LasType t = tamarak::LasType::from_code(type);
+    if (t.has_gps_time())
         d.gps = get<double>(r + 20);
-    const int rgb = type == 7 ? 20 : 28;
-    if (type >= 7) {
+    const int rgb = t.has_gps_time() ? 28 : 20;
+    if (t.has_colour()) {
         d.red = get<uint16_t>(r + rgb);
         d.green = get<uint16_t>(r + rgb + 2);
         d.blue = get<uint16_t>(r + rgb + 4);
@@ -151,7 +154,7 @@ void row(std::string &o, const Decoded &d, int format, int type) {
 } // namespace
 
 std::string referenceColumnNames(int format, int type) {
-    const bool v10 = type <= 2;
+    const bool v10 = tamarak::LasType::from_code(type).las10_names();
     if (format == 0) {
         static const char *tails[9] = {
             "",
@@ -199,21 +202,21 @@ std::string referenceColumnNames(int format, int type) {
 }
 
 bool referenceServes(int format, int type) {
+    const tamarak::LasType t = tamarak::LasType::from_code(type);
     if (format == 13 || format == 17 || format == 18)
-        return type % 2 == 0;
+        return t.has_gps_time();
     if (format == 14 || format == 19)
-        return type >= 7;
+        return t.has_colour();
     return true;
 }
 
 std::string referencePointFile(const Bytes &las, int format, int type) {
-    static constexpr std::size_t sizes[9] = {0, 20, 28, 20, 28, 20, 28, 26, 34};
     LAS12Header h;
     std::memcpy(&h, las.data(), sizeof h);
     std::string out = referenceColumnNames(format, type);
     if (!referenceServes(format, type))
         return out;
-    const std::size_t size = sizes[type];
+    const std::size_t size = tamarak::LasType::from_code(type).record_size();
     for (std::size_t at = h.OffsetToData; at + size <= las.size(); at += size)
         row(out, decode(las.data() + at, type, h), format, type);
     return out;

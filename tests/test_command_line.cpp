@@ -74,10 +74,12 @@ TEST(FormatAgainstType, GpsAndColourRules) {
             const bool has_gps =
                 type == 2 || type == 4 || type == 6 || type == 8;
             const bool has_rgb = type == 7 || type == 8;
-            EXPECT_EQ(formatNeedsMissingGpsTime(format, type),
+            EXPECT_EQ(formatNeedsMissingGpsTime(
+                          format, tamarak::LasType::from_code(type)),
                       gps_format && !has_gps)
                 << format << "/" << type;
-            EXPECT_EQ(formatNeedsMissingColour(format, type),
+            EXPECT_EQ(formatNeedsMissingColour(
+                          format, tamarak::LasType::from_code(type)),
                       rgb_format && !has_rgb)
                 << format << "/" << type;
         }

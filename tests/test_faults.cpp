@@ -151,6 +151,7 @@ TEST(Permissions, FolderWithoutWritePermission) {
                                 "writing\n"))
         << r.out;
     EXPECT_EQ(fs::directory_iterator(dir / "ro")->path().filename(), "a.las");
+    EXPECT_EQ(r.err, "ptxport: ro/a_hdr.asc: Permission denied\n");
 }
 
 // OffsetToData just below 4 GiB: the points lie beyond 4 GiB in a sparse

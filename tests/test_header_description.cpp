@@ -81,13 +81,15 @@ TEST(HeaderDescription, AllLinesOfALas12File) {
         "Y max :                       853535.430\n"
         "Z min :                           -0.000\n"
         "Z max :                          586.380\n";
-    EXPECT_EQ(describeHeader(sampleHeader(), 8), expected);
+    EXPECT_EQ(describeHeader(sampleHeader(), tamarak::LasType::from_code(8)),
+              expected);
 }
 
 TEST(HeaderDescription, VersionLabelsOfLinesNineAndTen) {
     const LAS12Header h = sampleHeader();
     for (int16_t type = 1; type <= 8; ++type) {
-        const std::string d = describeHeader(h, type);
+        const std::string d =
+            describeHeader(h, tamarak::LasType::from_code(type));
         const bool v10 = type <= 2;
         EXPECT_EQ(d.find("Flight Date Julian :               341\n"
                          "Year :                             2026\n") !=
@@ -157,7 +159,7 @@ TEST(HeaderDescription, FieldEdgeValues) {
     for (const Case &c : cases) {
         LAS12Header h = sampleHeader();
         c.patch(h);
-        const std::string d = describeHeader(h, 8);
+        const std::string d = describeHeader(h, tamarak::LasType::from_code(8));
         EXPECT_NE(d.find(c.line), std::string::npos) << c.what << "\n" << d;
         EXPECT_EQ(std::count(d.begin(), d.end(), '\n'), 34) << c.what;
     }

@@ -15,6 +15,10 @@ using namespace fixture;
 
 namespace {
 
+tamarak::LasType lasType(int code) {
+    return tamarak::LasType::from_code(static_cast<int16_t>(code));
+}
+
 struct Converted {
     int16_t result;
     std::string text;
@@ -31,9 +35,9 @@ Converted convertImage(const Bytes &las, int format, int type) {
     EXPECT_EQ(std::fread(&h, sizeof h, 1, in), 1u);
     EXPECT_EQ(fseeko(in, h.OffsetToData, SEEK_SET), 0);
     PointBuffers buffers;
-    EXPECT_TRUE(obtainPointBuffers(buffers));
-    const int16_t result = writeAsciiPoints(format, static_cast<int16_t>(type),
-                                            h, in, out, buffers);
+    EXPECT_TRUE(obtainPointBuffers(buffers, lasType(type)));
+    const int16_t result =
+        writeAsciiPoints(format, lasType(type), h, in, out, buffers);
     std::fclose(in);
     std::fflush(out);
     std::rewind(out);
@@ -126,7 +130,7 @@ TEST_P(EveryFormatEveryType, MatchesPrintfReference) {
     const Converted c = convertImage(las, format, type);
     EXPECT_EQ(c.result, kPointsWritten);
     EXPECT_EQ(c.text, referencePointFile(las, format, type));
-    EXPECT_EQ(formatServesType(format, static_cast<int16_t>(type)),
+    EXPECT_EQ(ptx::formatServesType(format, lasType(type)),
               referenceServes(format, type));
 }
 
@@ -137,26 +141,27 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, EveryFormatEveryType,
 TEST(ColumnNames, MatchTheLiteralsForEveryFormatAndType) {
     for (int format = 0; format < 20; ++format)
         for (int16_t type = 1; type <= 8; ++type)
-            EXPECT_EQ(columnNames(format, type),
+            EXPECT_EQ(ptx::columnNames(format, lasType(type)),
                       referenceColumnNames(format, type))
                 << "format " << format << " type " << type;
 }
 
 TEST(ColumnNames, SpotChecks) {
-    EXPECT_EQ(columnNames(0, 8),
+    EXPECT_EQ(ptx::columnNames(0, lasType(8)),
               "\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" \"NumReturns\" "
               "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "
               "\"ScanAngleRank\" \"UserData\" \"PointSourceID\" \"GPSTime\" "
               "\"Red\" \"Green\" \"Blue\"\n");
-    EXPECT_EQ(columnNames(0, 1),
+    EXPECT_EQ(ptx::columnNames(0, lasType(1)),
               "\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" \"NumReturns\" "
               "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "
               "\"ScanAngleRank\" \"FileMarker\" \"UserBitField\"\n");
-    EXPECT_EQ(columnNames(19, 7), "\"X\" \"Y\" \"Z\" \"R\" \"g\" \"B\"\n");
-    EXPECT_EQ(columnNames(14, 8), "\"R\" \"G\" \"B\"\n");
-    EXPECT_EQ(columnNames(11, 2), "\"FileMarker\"\n");
-    EXPECT_EQ(columnNames(12, 3), "\"PointSourceID\"\n");
-    EXPECT_EQ(columnNames(9, 5), "\"Classification\"\n");
+    EXPECT_EQ(ptx::columnNames(19, lasType(7)),
+              "\"X\" \"Y\" \"Z\" \"R\" \"g\" \"B\"\n");
+    EXPECT_EQ(ptx::columnNames(14, lasType(8)), "\"R\" \"G\" \"B\"\n");
+    EXPECT_EQ(ptx::columnNames(11, lasType(2)), "\"FileMarker\"\n");
+    EXPECT_EQ(ptx::columnNames(12, lasType(3)), "\"PointSourceID\"\n");
+    EXPECT_EQ(ptx::columnNames(9, lasType(5)), "\"Classification\"\n");
 }
 
 TEST(FullRecord, WorkedExample) {
@@ -176,8 +181,8 @@ TEST(FullRecord, WorkedExample) {
     p.scan_angle = 0xF6;
     f.points = {p};
     const Converted c = convertImage(f.bytes(), 0, 1);
-    EXPECT_EQ(c.text,
-              columnNames(0, 1) + "102.50 199.25 9.99 87 1 1 1 0 2 -10 0 0\n");
+    EXPECT_EQ(c.text, ptx::columnNames(0, lasType(1)) +
+                          "102.50 199.25 9.99 87 1 1 1 0 2 -10 0 0\n");
 }
 
 struct ValueCase {
@@ -257,7 +262,8 @@ TEST(Values, DecodeAsDocumented) {
         f.header.XOffset = vc.offset;
         f.points = {vc.point};
         const Converted c = convertImage(f.bytes(), vc.format, 8);
-        EXPECT_EQ(c.text, columnNames(vc.format, 8) + vc.row) << vc.what;
+        EXPECT_EQ(c.text, ptx::columnNames(vc.format, lasType(8)) + vc.row)
+            << vc.what;
     }
 }
 
@@ -345,20 +351,21 @@ TEST(Failures, WriteErrorAndReadErrorAreReported) {
     f.points.assign(50000, Point{});
     f.write(dir / "a.las");
     PointBuffers buffers;
-    ASSERT_TRUE(obtainPointBuffers(buffers));
+    ASSERT_TRUE(obtainPointBuffers(buffers, lasType(6)));
     LAS12Header h = f.header;
 
     std::FILE *in = std::fopen((dir / "a.las").c_str(), "rb");
     std::FILE *full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
-    EXPECT_EQ(writeAsciiPoints(0, 6, h, in, full, buffers), kPointsWriteError);
+    EXPECT_EQ(writeAsciiPoints(0, lasType(6), h, in, full, buffers),
+              kPointsWriteError);
     std::fclose(full);
     std::fclose(in);
 
     std::FILE *folder = std::fopen(dir.path().c_str(), "rb");
     ASSERT_NE(folder, nullptr);
     std::FILE *out = std::tmpfile();
-    EXPECT_EQ(writeAsciiPoints(0, 6, h, folder, out, buffers),
+    EXPECT_EQ(writeAsciiPoints(0, lasType(6), h, folder, out, buffers),
               kPointsReadError);
     std::fclose(out);
     std::fclose(folder);

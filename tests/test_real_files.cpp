@@ -4,6 +4,7 @@
 // (in every format for one small file of each record type); every refused file
 // must be refused with its reason.
 #include "las_fixture.h"
+#include "las_type.h"
 #include "reference_writer.h"
 #include "run_command.h"
 
@@ -33,15 +34,9 @@ std::vector<fs::path> lasFiles() {
 int typeOf(const Bytes &b) {
     if (b.size() < 227 || std::memcmp(b.data(), "LASF", 4) != 0 || b[24] != 1)
         return 0;
-    const unsigned minor = b[25], format = b[104];
+    const tamarak::LasType type = tamarak::LasType::of(b[25], b[104]);
     const unsigned length = b[105] | b[106] << 8;
-    static constexpr unsigned sizes[4] = {20, 28, 26, 34};
-    if (minor > 2 || format > 3 || (minor < 2 && format > 1) ||
-        length != sizes[format])
-        return 0;
-    return minor == 2
-               ? 5 + static_cast<int>(format)
-               : 1 + 2 * static_cast<int>(minor) + static_cast<int>(format);
+    return length == type.record_size() ? type.code() : 0;
 }
 
 } // namespace

@@ -241,7 +241,9 @@ TEST(Validation, EveryFailureEndsTheRunBeforeAnythingIsWritten) {
         const CommandResult r = run_ptxport(c.args, dir.path());
         EXPECT_EQ(r.status, kFailureStatus) << c.what;
         EXPECT_EQ(r.out, expandDir(c.out, dir)) << c.what;
-        EXPECT_EQ(r.err, "") << c.what;
+        // Standard error may add a reason, one "ptxport: " line each.
+        EXPECT_TRUE(std::regex_match(r.err, std::regex("(ptxport: [^\n]+\n)*")))
+            << c.what << ": " << r.err;
         EXPECT_EQ(dir.entries(), before) << c.what;
     }
 }
@@ -328,6 +330,8 @@ TEST(Conversion, FullDiskIsAFailureNotASuccess) {
             std::string("\nFailed to write file ") + target + "\n";
         ASSERT_GE(r.out.size(), tail.size());
         EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << target;
+        EXPECT_EQ(r.err, std::string("ptxport: ") + target +
+                             ": No space left on device\n");
     }
 }
 
@@ -357,5 +361,7 @@ TEST(Conversion, OutputThatCannotBeCreated) {
                   c.message);
         EXPECT_EQ(dir.entries(), c.left) << c.blocked;
         EXPECT_TRUE(fs::is_directory(dir / c.blocked));
+        EXPECT_EQ(r.err,
+                  std::string("ptxport: ") + c.blocked + ": Is a directory\n");
     }
 }

@@ -8,6 +8,7 @@
 // with the pulses and colour where the point format carries it.  The same
 // arguments always give the same file.
 #include "TAMARAK_LiDAR.h"
+#include "las_type.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,13 +23,7 @@
 
 namespace {
 
-struct TypeInfo {
-    uint8_t minor, format;
-    uint16_t record_size;
-};
-constexpr TypeInfo kTypes[9] = {{0, 0, 0},  {0, 0, 20}, {0, 1, 28},
-                                {1, 0, 20}, {1, 1, 28}, {2, 0, 20},
-                                {2, 1, 28}, {2, 2, 26}, {2, 3, 34}};
+using tamarak::LasType;
 
 constexpr double kScale = 0.01;
 constexpr double kOffsetX = 512000.0, kOffsetY = 4310000.0, kOffsetZ = 0.0;
@@ -59,7 +54,7 @@ struct Pulse {
 };
 
 // Fills the record of the current return of the pulse.
-void makePoint(unsigned char *r, const Pulse &p, const TypeInfo &t,
+void makePoint(unsigned char *r, const Pulse &p, LasType t,
                std::mt19937_64 &rng, Bounds &b) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const uint64_t pulse = p.number;
@@ -87,29 +82,30 @@ void makePoint(unsigned char *r, const Pulse &p, const TypeInfo &t,
     r[16] = static_cast<unsigned char>(static_cast<int8_t>(across / 8.0));
     r[17] = 0;
     put(r + 18, static_cast<uint16_t>(7 + pulse / 1000000));
-    if (t.format == 1 || t.format == 3)
-        put(r + 20, 331452786.1234567 + static_cast<double>(pulse) * 1.5e-5);
-    if (t.format >= 2) {
-        unsigned char *rgb = r + (t.format == 2 ? 20 : 28);
+    if (t.has_gps_time())
+        put(r + tamarak::kGpsTimeAt,
+            331452786.1234567 + static_cast<double>(pulse) * 1.5e-5);
+    if (t.has_colour()) {
+        unsigned char *rgb = r + tamarak::colour_at(t.layout());
         put(rgb, static_cast<uint16_t>(20000 + rng() % 30000));
         put(rgb + 2, static_cast<uint16_t>(25000 + rng() % 30000));
         put(rgb + 4, static_cast<uint16_t>(15000 + rng() % 20000));
     }
 }
 
-LAS12Header makeHeader(const TypeInfo &t, uint64_t points, const Bounds &b) {
+LAS12Header makeHeader(LasType t, uint64_t points, const Bounds &b) {
     LAS12Header h{};
     std::memcpy(h.LASF, "LASF", 4);
     h.VersionMajor = 1;
-    h.VersionMinor = t.minor;
+    h.VersionMinor = static_cast<uint8_t>(t.version_minor());
     std::memcpy(h.SystemIdentifier, "SYNTHETIC STRIP", 15);
     std::memcpy(h.GeneratingSoftware, "lasgen", 6);
     h.FileCreationDay = 341;
     h.FileCreationYear = 2026;
     h.HeaderSize = 227;
     h.OffsetToData = 227;
-    h.PointDataFormatID = t.format;
-    h.PointDataRecordLength = t.record_size;
+    h.PointDataFormatID = static_cast<uint8_t>(t.point_format());
+    h.PointDataRecordLength = static_cast<uint16_t>(t.record_size());
     h.NumberOfPointReturns = static_cast<uint32_t>(points);
     std::memcpy(h.NumberOfPointsByReturn, b.by_return, sizeof b.by_return);
     h.XScaleFactor = h.YScaleFactor = h.ZScaleFactor = kScale;
@@ -126,8 +122,7 @@ LAS12Header makeHeader(const TypeInfo &t, uint64_t points, const Bounds &b) {
     return h;
 }
 
-int generate(const char *path, const TypeInfo &t, uint64_t points,
-             uint64_t seed) {
+int generate(const char *path, LasType t, uint64_t points, uint64_t seed) {
     std::FILE *f = std::fopen(path, "wb");
     if (!f) {
         std::fprintf(stderr, "lasgen: cannot create %s: %s\n", path,
@@ -139,12 +134,13 @@ int generate(const char *path, const TypeInfo &t, uint64_t points,
     std::mt19937_64 rng(seed);
     Bounds b;
     Pulse pulse;
-    std::vector<unsigned char> block(t.record_size * std::size_t{8192});
+    const std::size_t size = t.record_size();
+    std::vector<unsigned char> block(size * std::size_t{8192});
     for (uint64_t done = 0; ok && done < points;) {
         const uint64_t n = std::min<uint64_t>(points - done, 8192);
         for (uint64_t k = 0; k < n; ++k, pulse.next(rng))
-            makePoint(block.data() + k * t.record_size, pulse, t, rng, b);
-        ok = std::fwrite(block.data(), t.record_size, n, f) == n;
+            makePoint(block.data() + k * size, pulse, t, rng, b);
+        ok = std::fwrite(block.data(), size, n, f) == n;
         done += n;
     }
     h = makeHeader(t, points, b);
@@ -166,13 +162,14 @@ int main(int argc, char **argv) {
                      "[seed]\n");
         return 2;
     }
-    const int type = std::atoi(argv[2]);
+    const LasType type = LasType::from_code(
+        static_cast<int16_t>(std::clamp(std::atoi(argv[2]), 0, 9)));
     char *end = nullptr;
     const unsigned long long points = std::strtoull(argv[3], &end, 10);
-    if (type < 1 || type > 8 || *end != '\0' || points > UINT32_MAX) {
+    if (!type.valid() || *end != '\0' || points > UINT32_MAX) {
         std::fprintf(stderr, "lasgen: bad LASType or point count\n");
         return 2;
     }
     const uint64_t seed = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 1;
-    return generate(argv[1], kTypes[type], points, seed);
+    return generate(argv[1], type, points, seed);
 }

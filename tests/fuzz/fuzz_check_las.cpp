@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     if (type < -1 || type > 8)
         std::abort();
     if (type >= 1 && (size < tamarak::kHeaderBytes ||
-                      !tamarak::header_declares_type(data, type)))
+                      !tamarak::header_declares_type(
+                          data, tamarak::LasType::from_code(type))))
         std::abort();
     return 0;
 }

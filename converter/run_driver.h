@@ -1,0 +1,23 @@
+// run_driver.h - the whole run of ptxport: validation, then the conversion
+// of every LAS file of the run, with the console lines between.
+#ifndef PTXPORT_RUN_DRIVER_H
+#define PTXPORT_RUN_DRIVER_H
+
+#include "run_plan.h"
+
+// How a run is carried out, beyond what the command line says.
+struct RunOptions {};
+
+// Converts every file of a validated run: the banner, then for each LAS
+// file its console lines, its header description and its point file, then
+// the elapsed time.  Returns 0 after a complete run, or -1 after the first
+// failure, whose message it has printed; the outputs of the files before it
+// stay complete.
+int convertRun(const RunPlan &plan, const RunOptions &options);
+
+// The command: ptxport <LAS File | ASCII List> <Format>.  A failure during
+// validation ends the process with status -1 after its message; otherwise
+// returns what convertRun returns.
+int runPtxport(int argc, char **argv, const RunOptions &options);
+
+#endif

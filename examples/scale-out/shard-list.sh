@@ -1,0 +1,91 @@
+#!/bin/bash
+# shard-list.sh - splits a list of LAS tiles into shards for a Slurm job
+# array, one shard per array task, numbered from 0:
+#
+#   shard-list.sh [-n TILES_PER_SHARD] [-0] TILE_LIST SHARD_DIR
+#
+# TILE_LIST names one tile per line (NUL-separated with -0; "-" reads
+# standard input). A list run needs tiles of one record type, so tiles are
+# grouped by LAS version and point data format (header bytes 24, 25 and 104)
+# and each group is cut into SHARD_DIR/shard-NNNN.txt list files. A name
+# with white space cannot stand in a list: such a tile gets a single-tile
+# task, SHARD_DIR/shard-NNNN.tile. No tile is left out: one that ptxport
+# will refuse lands in a shard like any other and makes that shard fail.
+# Relative names are made absolute (without resolving links, which would
+# move the outputs), and a tile named twice is kept once. Prints the array
+# range for sbatch --array, such as 0-36.
+set -euo pipefail
+
+per_shard=500
+separator=$'\n'
+while getopts 'n:0' opt; do
+    case $opt in
+    n) per_shard=$OPTARG ;;
+    0) separator='' ;;
+    *) exit 2 ;;
+    esac
+done
+shift $((OPTIND - 1))
+if [ $# -ne 2 ] || ! [[ $per_shard =~ ^[1-9][0-9]*$ ]]; then
+    echo "usage: shard-list.sh [-n TILES_PER_SHARD] [-0] TILE_LIST SHARD_DIR" >&2
+    exit 2
+fi
+tile_list=$1 shard_dir=$2
+[ "$tile_list" = - ] && tile_list=/dev/stdin
+if compgen -G "$shard_dir/shard-*" >/dev/null; then
+    echo "shard-list.sh: $shard_dir already holds shards; use a new folder" >&2
+    exit 2
+fi
+mkdir -p "$shard_dir/logs"
+groups=$(mktemp -d)
+trap 'rm -rf "$groups"' EXIT
+
+# The record type as ptxport compares it, or "unreadable" for a file too
+# short or not there (ptxport will say which).
+record_type() {
+    local bytes major minor format
+    bytes=$( { od -An -tu1 -j24 -N2 -- "$1" && od -An -tu1 -j104 -N1 -- "$1"; } \
+        2>/dev/null | tr -s ' \n' ' ') || true
+    read -r major minor format <<<"$bytes" || true
+    if [ -n "${format:-}" ]; then
+        echo "v$major.$minor-f$format"
+    else
+        echo unreadable
+    fi
+}
+
+declare -A seen
+singles=()
+while IFS= read -r -d "$separator" tile || [ -n "$tile" ]; do
+    [ -n "$tile" ] || continue
+    [[ $tile == /* ]] || tile=$PWD/${tile#./}
+    [ -z "${seen[$tile]:-}" ] || continue
+    seen[$tile]=1
+    if [[ $tile =~ [[:space:]] ]]; then
+        singles+=("$tile")
+    else
+        printf '%s\n' "$tile" >>"$groups/$(record_type "$tile")"
+    fi
+done <"$tile_list"
+
+task=0
+for group in "$groups"/*; do
+    [ -e "$group" ] || continue
+    split -l "$per_shard" -d -a 6 "$group" "$groups/part."
+    for part in "$groups"/part.*; do
+        mv -- "$part" "$(printf '%s/shard-%04d.txt' "$shard_dir" "$task")"
+        task=$((task + 1))
+    done
+    echo "shard-list.sh: ${group##*/}: $(wc -l <"$group") tiles" >&2
+done
+for tile in "${singles[@]}"; do
+    printf '%s\0' "$tile" >"$(printf '%s/shard-%04d.tile' "$shard_dir" "$task")"
+    task=$((task + 1))
+done
+[ ${#singles[@]} -eq 0 ] ||
+    echo "shard-list.sh: ${#singles[@]} tiles with white space, one task each" >&2
+if [ "$task" -eq 0 ]; then
+    echo "shard-list.sh: no tiles in ${1:-the list}" >&2
+    exit 1
+fi
+echo "0-$((task - 1))"

@@ -1,0 +1,226 @@
+#!/bin/bash
+# run.sh - runs the scale-out recipes of examples/scale-out for real: a Slurm
+# job array on a private one-node cluster, and GNU parallel over ssh to two
+# loopback "hosts". Every output must equal, byte for byte, that of a plain
+# ptxport run of the same tile, and a broken tile must show up in each
+# recipe's failure summary until it is fixed and resubmitted.
+#
+#   tests/scale_out/run.sh BUILD_DIR
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+recipes=$source_dir/examples/scale-out
+build=$(cd "${1:?usage: run.sh BUILD_DIR}" && pwd)
+export PTXPORT=$build/converter/ptxport
+lasgen=$build/tools/lasgen
+format=0
+# shellcheck source=tests/scale_out/daemons.sh
+source "$here/daemons.sh"
+
+failures=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok: $what"
+    else
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+
+install_missing() {
+    local need=() pair
+    for pair in slurmctld:slurmctld slurmd:slurmd munged:munge \
+        sbatch:slurm-client parallel:parallel sshd:openssh-server \
+        ssh:openssh-client; do
+        command -v "${pair%%:*}" >/dev/null ||
+            [ -x "/usr/sbin/${pair%%:*}" ] || need+=("${pair#*:}")
+    done
+    [ ${#need[@]} -gt 0 ] || return 0
+    local sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q \
+        -o DPkg::Lock::Timeout=900 "${need[@]}"
+}
+
+# Tiles of two record types (LAS 1.0 point format 1, LAS 1.2 point format 3),
+# one with a blank in its name, and broken.las, which is whole here and
+# broken in the copies that the recipes get until it is "fixed".
+make_tiles() {
+    local dir=$1 n
+    mkdir -p "$dir/a" "$dir/b" "$dir/c"
+    for n in 1 2 3 4 5; do
+        "$lasgen" "$dir/a/t$n.las" 2 $((1500 + 300 * n)) "$n" >/dev/null
+        "$lasgen" "$dir/b/t$n.las" 8 $((1200 + 200 * n)) $((10 + n)) >/dev/null
+    done
+    "$lasgen" "$dir/b/my tile.las" 8 900 21 >/dev/null
+    "$lasgen" "$dir/c/broken.las" 8 700 22 >/dev/null
+}
+
+break_tile() {
+    printf 'LASX' | dd of="$1/c/broken.las" conv=notrunc status=none
+}
+
+fix_tile() {
+    cp "$work/gen/c/broken.las" "$1/c/broken.las"
+}
+
+# The reference: each tile converted on its own by a plain run.
+make_reference() {
+    cp -a "$work/gen" "$work/ref"
+    find "$work/ref" -name '*.las' -print0 |
+        while IFS= read -r -d '' tile; do
+            "$PTXPORT" "$tile" "$format" >/dev/null
+        done
+}
+
+# Every output of tree $1 equals that of the plain run, but for the tiles
+# of list $2 (if given), which must have none.
+same_as_reference() {
+    local tree=$1 skip=${2:-/dev/null} rel tile
+    while IFS= read -r -d '' rel; do
+        tile=$tree/${rel%.asc}
+        tile=${tile%_hdr}.las
+        if grep -qxF "$tile" "$skip"; then
+            [ ! -e "$tree/$rel" ] || { echo "  written: $tree/$rel"; return 1; }
+        else
+            cmp -s "$work/ref/$rel" "$tree/$rel" ||
+                { echo "  differs or missing: $tree/$rel"; return 1; }
+        fi
+    done < <(cd "$work/ref" && find . -name '*.asc' -printf '%P\0')
+}
+
+# Tiles of a/ are of one record type, those of b/ and c/ of the other.
+one_type_per_shard() {
+    local shard
+    [ "$(ls "$1"/shard-*.txt | wc -l)" -eq 4 ] || return 1
+    [ "$(cat "$1"/shard-*.tile | tr '\0' '\n')" = "$PWD/b/my tile.las" ] || return 1
+    for shard in "$1"/shard-*.txt; do
+        [ "$(sed 's#.*/\([abc]\)/[^/]*$#\1#' "$shard" | tr c b | sort -u | wc -l)" -eq 1 ] ||
+            return 1
+    done
+}
+
+wait_for_queue() {
+    local end=$((SECONDS + 180))
+    until queue_empty; do
+        ((SECONDS < end)) || { echo "scale-out: jobs still queued" >&2; return 1; }
+        sleep 1
+    done
+}
+
+test_slurm() {
+    local dir=$work/slurm out failed_shard resubmit
+    echo "=== Slurm job array on a one-node cluster ($(hostname -s))"
+    start_slurm "$work/cluster"
+    cp -a "$work/gen" "$dir"
+    break_tile "$dir"
+    cd "$dir"
+    find . -name '*.las' | sort >all.txt
+    out=$("$recipes/slurm-submit.sh" -n 3 all.txt shards "$format")
+    echo "$out"
+    check "sbatch gave a job id" grep -Eq '^Submitted array job [0-9]+ ' <<<"$out"
+    wait_for_queue
+    echo "--- shards/summary.txt"
+    cat shards/summary.txt
+    failed_shard=$(grep -l '/c/broken.las$' shards/shard-*.txt)
+    check "four list shards of one record type, the blank name in its own task" \
+        one_type_per_shard shards
+    check "the broken tile's shard is named in the summary" \
+        grep -q "^FAILED ${failed_shard##*/} (exit status: 255)" shards/summary.txt
+    check "the summary carries ptxport's reason" \
+        grep -q "broken.las (listed in .*) is not a valid LAS file" shards/summary.txt
+    check "only that shard is to be resubmitted" \
+        test "$(cat shards/resubmit.txt)" = "$((10#$(basename "$failed_shard" .txt | tr -dc 0-9)))"
+    check "the failed shard wrote nothing, the others equal plain runs" \
+        same_as_reference "$dir" "$failed_shard"
+
+    fix_tile "$dir"
+    resubmit=$(sed -n 's/^    \(sbatch --array=.*\)/\1/p' shards/summary.txt)
+    echo "--- after fixing the tile: $resubmit"
+    eval "$resubmit"
+    wait_for_queue
+    out=$("$recipes/slurm-summary.sh" shards "$format") || true
+    echo "$out"
+    check "the resubmitted shard completes the run" grep -q '^All 5 shards converted' <<<"$out"
+    check "every Slurm output equals a plain run" same_as_reference "$dir"
+    drain_slurm
+}
+
+test_parallel() {
+    local dir=$work/ssh status=0
+    echo "=== GNU parallel over ssh to 127.0.0.1 and 127.0.0.2"
+    start_sshd "$work/sshd"
+    export PARALLEL_SSH=$SSH_COMMAND
+    cp -a "$work/gen" "$dir"
+    break_tile "$dir"
+    printf '1/%s\n' 127.0.0.1 127.0.0.2 >"$dir/nodes.txt"
+    cd "$dir"
+    # A blank line takes no job number; the summary must still name the tile.
+    find "$dir" -name '*.las' | sort | awk '{ print } NR == 2 { print "" }' >"$dir/tiles.txt"
+    run_parallel() {
+        "$recipes/parallel-hosts.sh" "$dir/nodes.txt" "$dir/tiles.txt" "$format" \
+            "$dir/joblog.txt" | tee "$dir/out.txt"
+    }
+    run_parallel || status=$?
+    echo "--- joblog.txt"
+    cat "$dir/joblog.txt"
+    check "a failed tile fails the run" test "$status" -eq 1
+    check "the summary names the broken tile and ptxport's reason" \
+        grep -qxF "    $dir/c/broken.las is not a valid .las file" \
+        <(grep -A1 "^FAILED $dir/c/broken.las (on 127.0.0.[12] exit 255" "$dir/out.txt")
+    check "jobs ran on both hosts" \
+        test "$(cut -f2 "$dir/joblog.txt" | grep -c '^127\.0\.0\.[12]$' | tr -d ' ')" -eq 12 -a \
+        "$(cut -f2 "$dir/joblog.txt" | sort -u | grep -c '^127')" -eq 2
+    check "the broken tile wrote nothing but its log" \
+        test ! -e "$dir/c/broken.asc" -a -s "$dir/c/broken.log"
+
+    fix_tile "$dir"
+    echo "--- the same command again, after fixing the tile"
+    status=0
+    run_parallel || status=$?
+    check "the second run succeeds" test "$status" -eq 0
+    check "only the failed tile ran again" test "$(grep -c '' "$dir/joblog.txt")" -eq 14
+    check "every output over ssh equals a plain run" same_as_reference "$dir"
+    sed -i '1d' "$dir/tiles.txt"
+    status=0
+    run_parallel >/dev/null 2>&1 || status=$?
+    check "a changed list is refused for the same job log" \
+        test "$status" -eq 2 -a "$(grep -c '' "$dir/joblog.txt")" -eq 14
+}
+
+# The recipes shown in docs/many-tiles.md are the files run here.
+test_docs() {
+    local file
+    echo "=== recipes in docs/many-tiles.md"
+    for file in slurm-array.sh parallel-hosts.sh; do
+        check "docs show $file as it is" cmp -s "$recipes/$file" \
+            <(awk -v want="<!-- examples/scale-out/$file -->" '
+                $0 == want { found = 1; next }
+                found == 1 && /^```/ { found = 2; next }
+                found == 2 && /^```/ { exit }
+                found == 2 { print }' "$source_dir/docs/many-tiles.md")
+    done
+}
+
+install_missing
+work=$(mktemp -d /tmp/ptxport-scale-out.XXXXXX)
+cleanup() {
+    drain_slurm
+    stop_daemons
+    cd /
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+start=$SECONDS
+make_tiles "$work/gen"
+make_reference
+test_docs
+test_slurm
+test_parallel
+echo "=== $failures failed checks, $((SECONDS - start)) s"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,92 @@
+// The lines ptxport adds on standard error: a truncated file, a compressed
+// file, an unreadable file, a LAS file read as a list.  Standard output and
+// the exit status stay what they are without them.
+#include "las_fixture.h"
+#include "run_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+using namespace fixture;
+namespace fs = std::filesystem;
+
+namespace {
+
+LasFixture tile(int points) {
+    LasFixture f = fixture_for_type(6);
+    f.points.assign(static_cast<std::size_t>(points), Point{});
+    return f;
+}
+
+TEST(Diagnostics, PointCountAgainstTheHeader) {
+    struct Case {
+        const char *what;
+        int points;
+        int declared; // -1: the true count
+        int cut;      // bytes cut off the end
+        std::string err;
+    };
+    const Case cases[] = {
+        {"whole file", 106, -1, 0, ""},
+        {"header declares 0", 10, 0, 0, ""},
+        {"more records than declared", 10, 4, 0, ""},
+        {"cut inside a record", 106, -1, 30,
+         "ptxport: warning: a.las holds 104 whole point records; its header "
+         "declares 106\n"},
+    };
+    for (const Case &c : cases) {
+        TempDir dir;
+        LasFixture f = tile(c.points);
+        if (c.declared >= 0) {
+            f.auto_count = false;
+            f.header.NumberOfPointReturns = static_cast<uint32_t>(c.declared);
+        }
+        Bytes b = f.bytes();
+        b.resize(b.size() - static_cast<std::size_t>(c.cut));
+        write_bytes(dir / "a.las", b);
+        const CommandResult r = run_ptxport({"a.las", "0"}, dir.path());
+        EXPECT_EQ(r.status, 0) << c.what;
+        EXPECT_EQ(r.err, c.err) << c.what;
+    }
+}
+
+TEST(Diagnostics, WhyAFileIsRefused) {
+    TempDir dir;
+    Bytes laz = tile(3).bytes();
+    laz[104] = 0x83; // LAZ sets the top bit of the point data format
+    write_bytes(dir / "z.las", laz);
+    tile(3).write(dir / "UP.LAS");
+    const CommandResult compressed = run_ptxport({"z.las", "0"}, dir.path());
+    EXPECT_EQ(compressed.status, kFailureStatus);
+    EXPECT_EQ(compressed.err, "ptxport: note: z.las looks compressed (LAZ); "
+                              "decompress it to LAS first\n");
+    const CommandResult capitals = run_ptxport({"UP.LAS", "0"}, dir.path());
+    EXPECT_EQ(capitals.status, kFailureStatus);
+    EXPECT_EQ(capitals.err.rfind("ptxport: note: UP.LAS is a LAS file", 0), 0u)
+        << capitals.err;
+    const CommandResult missing = run_ptxport({"none.las", "0"}, dir.path());
+    EXPECT_EQ(missing.err, "ptxport: none.las: No such file or directory\n");
+}
+
+TEST(Diagnostics, UnreadableFileGetsTheSystemReason) {
+    if (geteuid() == 0 && !fs::exists("/usr/bin/setpriv"))
+        GTEST_SKIP() << "root without setpriv cannot be refused a read";
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    tile(3).write(dir / "secret.las");
+    fs::permissions(dir / "secret.las", fs::perms::owner_write);
+    std::vector<std::string> argv;
+    if (geteuid() == 0)
+        argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                "--clear-groups"};
+    argv.insert(argv.end(), {PTXPORT_PATH, "secret.las", "0"});
+    const CommandResult r = run_command(argv, dir.path());
+    EXPECT_EQ(r.status, kFailureStatus);
+    EXPECT_EQ(r.out, "Unable to open file secret.las in file_access()\n\n"
+                     "File secret.las does NOT exist\n");
+    EXPECT_EQ(r.err, "ptxport: secret.las: Permission denied\n");
+}
+
+} // namespace
