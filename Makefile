@@ -11,6 +11,7 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
+CLANG_BUILD ?= build-clang
 BENCH_POINTS ?= 5000000
 BARE_BUILD ?= build-bare-machine
 
@@ -29,8 +30,8 @@ BARE_NEEDS = debootstrap:debootstrap git:git
 configure_with = $(CMAKE) -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
   $(2) $(CMAKE_FLAGS)
 
-.PHONY: all configure build demo test test-sanitize fuzz bench clean \
-  test-scale-out
+.PHONY: all configure build demo test test-sanitize test-clang fuzz bench \
+  clean test-scale-out
 
 all: build
 
@@ -105,6 +106,18 @@ test-sanitize:
 	$(CMAKE) --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# Every test again, in a build made with clang (installed from Debian if it
+# is missing).
+test-clang:
+	@command -v clang >/dev/null && command -v clang++ >/dev/null || { \
+	  sudo_cmd=""; [ "$$(id -u)" -ne 0 ] && sudo_cmd=sudo; \
+	  $$sudo_cmd apt-get update && DEBIAN_FRONTEND=noninteractive \
+	  $$sudo_cmd apt-get install -y -o DPkg::Lock::Timeout=900 clang; }
+	CC=clang CXX=clang++ $(CMAKE) -S . -B $(CLANG_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	$(CMAKE) --build $(CLANG_BUILD) -j $(JOBS)
+	ctest --test-dir $(CLANG_BUILD) --output-on-failure -j $(JOBS)
 
 # The libFuzzer targets (clang), each run for FUZZ_SECONDS.
 fuzz:

@@ -37,7 +37,7 @@ install(TARGETS tamarak_lidar_shared tamarak_lidar_static
     NAMELINK_COMPONENT development
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
 
-install(FILES ${PROJECT_SOURCE_DIR}/library/TAMARAK_LiDAR.h
+install(FILES ${PROJECT_SOURCE_DIR}/library/include/TAMARAK_LiDAR.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 # The CMake package: find_package(TAMARAK_LiDAR) then link
