@@ -83,7 +83,8 @@ package:
 test-package: package
 	@$(ENSURE) "make test-package" lintian:lintian
 	tools/check_packages.sh $(BUILD)/packages \
-	  $$(sed -n 's/^project(.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+	  $$(sed -n 's/^#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$$/\1/p' \
+	    library/include/TAMARAK_LiDAR.h | paste -sd.)
 
 # The script that installs what each target needs, against stand-ins for
 # apt-get and sudo.
