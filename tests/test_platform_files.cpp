@@ -2,6 +2,7 @@
 // code page, seeks past 2 GiB and 4 GiB, and file identity.
 #include "file_identity.h"
 #include "file_open.h"
+#include "header_update.h"
 #include "las_fixture.h"
 
 #include <gtest/gtest.h>
@@ -113,4 +114,42 @@ TEST(FileIdentity, SameFileThroughAnyNameDifferentFilesApart) {
     }
     tamarak::FileIdentity none;
     EXPECT_FALSE(tamarak::identify_file((a + ".missing").c_str(), none));
+}
+
+// update_header reads and rewrites in place through the same helpers: a
+// file under a name outside any ANSI code page, whose points begin past
+// 2 GiB, gets its point count and extents from its records.
+TEST(HeaderUpdate, NameInAnyScriptAndPointsPastTwoGiB) {
+    fixture::LasFixture f = fixture::fixture_for_type(5);
+    f.points = {{100, -20, 7}, {-300, 40, 9}, {50, 60, -1}};
+    f.auto_offset = false;
+    f.auto_count = false;
+    const uint64_t offset = (uint64_t{1} << 31) + 227;
+    f.header.OffsetToData = static_cast<uint32_t>(offset);
+    f.header.NumberOfPointReturns = 99;
+    const fixture::Bytes image = f.bytes();
+
+    TempDir dir;
+    const std::string name = utf8(dir.path()) + "/Δάσος_森林.las";
+    std::FILE *out = tamarak::open_file(name.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(image.data(), 1, 227, out);
+    ASSERT_EQ(tamarak::seek_to(out, offset), 0);
+    std::fwrite(image.data() + 227, 1, image.size() - 227, out);
+    ASSERT_EQ(std::fclose(out), 0);
+
+    testing::internal::CaptureStdout();
+    const int16_t result = tamarak::try_update_header(name.c_str());
+    const std::string printed = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(result, 0) << printed;
+
+    LAS12Header h;
+    std::FILE *in = tamarak::open_file(name.c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    ASSERT_EQ(std::fread(&h, sizeof h, 1, in), 1u);
+    std::fclose(in);
+    EXPECT_EQ(h.NumberOfPointReturns, 3u);
+    EXPECT_DOUBLE_EQ(h.MinX, -3.0);
+    EXPECT_DOUBLE_EQ(h.MaxY, 0.6);
+    EXPECT_EQ(fs::file_size(from_utf8(name)), offset + 3 * 20);
 }
