@@ -172,7 +172,7 @@ test-int128-fallback:
 windows:
 	@$(ENSURE) "make windows" $(WINDOWS_NEEDS)
 	$(CMAKE) -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	  $(if $(wildcard $(WINDOWS_BUILD)/CMakeCache.txt),,--toolchain cmake/mingw-w64-x86_64.cmake)
 	$(CMAKE) --build $(WINDOWS_BUILD) -j $(JOBS)
 	rm -rf $(WINDOWS_BUILD)/dist
 	$(CMAKE) --install $(WINDOWS_BUILD) --prefix $(WINDOWS_BUILD)/dist --strip
