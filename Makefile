@@ -1,5 +1,7 @@
 # Entry points: `make demo` builds and runs ptxport on the bundled example,
-# `make test` builds and runs every test, `make package` makes the .deb.
+# `make test` builds and runs every test, `make package` makes the .debs.
+# Each target first installs the Debian packages it needs that are missing
+# (tools/ensure_packages.sh).
 BUILD ?= build
 BUILD_TYPE ?= Release
 CMAKE ?= cmake
@@ -10,21 +12,58 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
+CLANG_BUILD ?= build-clang
 BENCH_POINTS ?= 5000000
+BARE_BUILD ?= build-bare-machine
+WINDOWS_BUILD ?= build-windows
+INT128_BUILD ?= build-int128-fallback
+LASDATA ?= ../shared/lasdata
 
-.PHONY: all configure build demo test test-sanitize fuzz bench clean \
-  test-scale-out test-tsan
+# Wine, headless and quiet, in a prefix of its own inside the Windows build;
+# no Mono or Gecko installer prompts for a console program.
+WINE_ENV = WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+
+# What each target needs, as Debian package:probe (a command, or a file
+# that must exist).
+ENSURE = tools/ensure_packages.sh
+DEMO_NEEDS = cmake:cmake ninja-build:ninja gcc:cc g++:c++
+TEST_NEEDS = $(DEMO_NEEDS) libgtest-dev:/usr/include/gtest/gtest.h \
+  libgmock-dev:/usr/include/gmock/gmock.h pkg-config:pkg-config \
+  binutils:readelf
+PACKAGE_NEEDS = $(DEMO_NEEDS) dpkg-dev:dpkg-shlibdeps file:file
+BENCH_NEEDS = $(TEST_NEEDS) libbenchmark-dev:/usr/include/benchmark/benchmark.h \
+  python3:python3
+BARE_NEEDS = debootstrap:debootstrap git:git
+WINDOWS_NEEDS = $(DEMO_NEEDS) \
+  g++-mingw-w64-x86-64-posix:x86_64-w64-mingw32-g++-posix \
+  gcc-mingw-w64-x86-64-posix:x86_64-w64-mingw32-gcc-posix \
+  googletest:/usr/src/googletest/CMakeLists.txt zip:zip \
+  groff:/usr/share/groff/current/font/devhtml
+WINE_NEEDS = $(TEST_NEEDS) wine:wine wine64:/usr/lib/wine/wine64 python3:python3
+
+configure_with = $(CMAKE) -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+  $(2) $(CMAKE_FLAGS)
+
+.PHONY: all configure build demo test test-sanitize test-clang fuzz bench \
+  clean test-scale-out test-tsan
 
 all: build
 
 configure:
-	$(CMAKE) -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(TEST_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
 
 build: configure
 	$(CMAKE) --build $(BUILD) -j $(JOBS)
 
-# The demo works on a copy in the build folder: the repository is never written.
-demo: build
+# The demo builds the command alone, without the test suite and what it
+# needs, and works on a copy in the build folder: the repository is never
+# written.
+demo:
+	@$(ENSURE) "make demo" $(DEMO_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport
 	rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	cp examples/plot7.las $(BUILD)/demo/
 	cd $(BUILD)/demo && ../converter/ptxport plot7.las 0
@@ -43,16 +82,41 @@ test: build
 test-scale-out: build
 	tests/scale_out/run.sh $(BUILD)
 
-# The Debian package (command, man page, libraries, header), made by CPack
-# in $(BUILD)/packages; install it with dpkg -i.
-.PHONY: package
-package: build
-	$(CMAKE) --build $(BUILD) --target package
+# The three Debian packages (ptxport, libtamarak-lidar1 and
+# libtamarak-lidar-dev), made by CPack in $(BUILD)/packages without the test
+# suite; install them with apt-get install ./FILE.deb or dpkg -i.
+.PHONY: package test-package test-setup test-bare-machine
+package:
+	@$(ENSURE) "make package" $(PACKAGE_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	rm -f $(BUILD)/packages/*.deb
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target package
 	@ls -1 $(BUILD)/packages/*.deb
+
+# lintian finds no error in the packages, each carries its licence and
+# change log, and the development package needs the library of its version.
+test-package: package
+	@$(ENSURE) "make test-package" lintian:lintian
+	tools/check_packages.sh $(BUILD)/packages \
+	  $$(sed -n 's/^#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$$/\1/p' \
+	    library/include/TAMARAK_LiDAR.h | paste -sd.)
+
+# The script that installs what each target needs, against stand-ins for
+# apt-get and sudo.
+test-setup:
+	sh tests/bare_machine/test_ensure_packages.sh
+
+# A minimal Debian 12 root (debootstrap, with build-essential and git only)
+# in $(BARE_BUILD): the README's two commands run there, then the packages
+# are made, installed and used.  Needs root.
+test-bare-machine:
+	@$(ENSURE) "make test-bare-machine" $(BARE_NEEDS)
+	tests/bare_machine/run.sh $(BARE_BUILD)
 
 # Every test again, in a build with AddressSanitizer and UBSan that stops
 # at the first report.
 test-sanitize:
+	@$(ENSURE) "make test-sanitize" $(TEST_NEEDS)
 	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPTXPORT_SANITIZE=ON $(CMAKE_FLAGS)
 	$(CMAKE) --build $(SANITIZE_BUILD) -j $(JOBS)
@@ -70,8 +134,21 @@ test-tsan:
 	TSAN_OPTIONS=halt_on_error=1:exitcode=66 ctest --test-dir $(TSAN_BUILD) \
 	  --output-on-failure -j $(JOBS) -E '_NOT_BUILT|^Exports|^install_'
 
+# Every test again, in a build made with clang (installed from Debian if it
+# is missing).
+test-clang:
+	@command -v clang >/dev/null && command -v clang++ >/dev/null || { \
+	  sudo_cmd=""; [ "$$(id -u)" -ne 0 ] && sudo_cmd=sudo; \
+	  $$sudo_cmd apt-get update && DEBIAN_FRONTEND=noninteractive \
+	  $$sudo_cmd apt-get install -y -o DPkg::Lock::Timeout=900 clang; }
+	CC=clang CXX=clang++ $(CMAKE) -S . -B $(CLANG_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	$(CMAKE) --build $(CLANG_BUILD) -j $(JOBS)
+	ctest --test-dir $(CLANG_BUILD) --output-on-failure -j $(JOBS)
+
 # The libFuzzer targets (clang), each run for FUZZ_SECONDS.
 fuzz:
+	@$(ENSURE) "make fuzz" $(DEMO_NEEDS)
 	@tools/install_fuzz_toolchain.sh
 	CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTXPORT_FUZZ=ON -DPTXPORT_BUILD_TESTS=OFF
@@ -81,6 +158,7 @@ fuzz:
 # Micro-benchmarks, the formatter's long comparison with snprintf, and the
 # end-to-end run against the printf baseline and the I/O floor.
 bench:
+	@$(ENSURE) "make bench" $(BENCH_NEEDS)
 	$(CMAKE) -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DPTXPORT_BUILD_BENCHMARKS=ON
 	$(CMAKE) --build $(BENCH_BUILD) -j $(JOBS)
@@ -90,5 +168,59 @@ bench:
 	PTXPORT_LONG_TESTS=1 $(BENCH_BUILD)/tests/test_number_format
 	python3 bench/end_to_end.py --build $(BENCH_BUILD) --points $(BENCH_POINTS)
 
+# The formatter's tests in a build that uses 64-bit halves instead of the
+# compiler's 128-bit integers, as a compiler without them (MSVC) would.
+.PHONY: test-int128-fallback
+test-int128-fallback:
+	@$(ENSURE) "make test-int128-fallback" $(TEST_NEEDS)
+	$(call configure_with,$(INT128_BUILD),-DPTXPORT_NO_INT128=ON)
+	$(CMAKE) --build $(INT128_BUILD) -j $(JOBS) --target test_number_format
+	$(INT128_BUILD)/tests/test_number_format
+
+# Windows: ptxport.exe, tamarak_lidar.dll with its import library, the
+# static library and the header, cross-built with MinGW-w64 and installed
+# into $(WINDOWS_BUILD)/dist.
+.PHONY: windows test-windows package-windows
+windows:
+	@$(ENSURE) "make windows" $(WINDOWS_NEEDS)
+	$(CMAKE) -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  $(if $(wildcard $(WINDOWS_BUILD)/CMakeCache.txt),,--toolchain cmake/mingw-w64-x86_64.cmake)
+	$(CMAKE) --build $(WINDOWS_BUILD) -j $(JOBS)
+	rm -rf $(WINDOWS_BUILD)/dist
+	$(CMAKE) --install $(WINDOWS_BUILD) --prefix $(WINDOWS_BUILD)/dist --strip
+	@ls -1 $(WINDOWS_BUILD)/dist/bin $(WINDOWS_BUILD)/dist/lib/*.a
+
+$(WINDOWS_BUILD)/wineprefix/system.reg:
+	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(WINE_NEEDS)
+	$(WINE_ENV) wineboot -i
+
+# Under Wine: the portable test suites, then ptxport.exe against the Linux
+# build on the same files and arguments.
+test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
+	@$(ENSURE) "make test-windows" $(WINE_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen make_fixtures
+	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
+	$(WINE_ENV) python3 tests/windows/compare.py --linux $(BUILD)/converter/ptxport \
+	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe \
+	  --lasgen $(BUILD)/tools/lasgen --fixtures $(BUILD)/tests/make_fixtures \
+	  --work $(WINDOWS_BUILD)/compare --lasdata $(LASDATA)
+
+# ptxport.exe under Wine against the Linux build on BENCH_POINTS points.
+.PHONY: bench-windows
+bench-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
+	@$(ENSURE) "make bench-windows" $(WINE_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
+	$(WINE_ENV) python3 bench/windows_vs_linux.py --linux $(BUILD)/converter/ptxport \
+	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe --lasgen $(BUILD)/tools/lasgen \
+	  --work $(WINDOWS_BUILD)/bench --points $(BENCH_POINTS)
+
+# A zip of the Windows build for users: command, DLL, libraries, header,
+# README, licence and the manual as HTML.
+package-windows: windows
+	tools/package_windows.sh $(WINDOWS_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf --one-file-system $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) \
+	  $(BENCH_BUILD) $(TSAN_BUILD) $(BARE_BUILD) $(WINDOWS_BUILD) $(INT128_BUILD)

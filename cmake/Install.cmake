@@ -1,9 +1,20 @@
 # Install rules: the command, its man page, the static and shared library,
 # the public header, the CMake package TAMARAK_LiDAR and the pkg-config file
 # tamarak_lidar.pc.  Included from the top-level CMakeLists.txt once every
-# target exists.
+# target exists.  Each file belongs to one of three components, which become
+# the three Debian packages (cmake/Packaging.cmake):
+#   command      ptxport, its man page and documents      -> ptxport
+#   runtime      libtamarak_lidar.so.1*                    -> libtamarak-lidar1
+#   development  header, static library, .so link, CMake
+#                and pkg-config files                      -> libtamarak-lidar-dev
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+
+# Directories made by the install step are 0755 whatever the umask, as
+# Debian packages require.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+  WORLD_READ WORLD_EXECUTE)
 
 set(TAMARAK_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/TAMARAK_LiDAR"
   CACHE STRING "Where the CMake package files are installed, below the prefix")
@@ -15,26 +26,26 @@ set_target_properties(tamarak_lidar_static PROPERTIES
   EXPORT_NAME tamarak_lidar_static)
 
 install(TARGETS ptxport
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT command)
 
+# The unversioned libtamarak_lidar.so is only for linking, like the header,
+# so it goes with the development files.
 install(TARGETS tamarak_lidar_shared tamarak_lidar_static
   EXPORT TAMARAK_LiDARTargets
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-# The unversioned libtamarak_lidar.so is only for linking, like the header.
-install(TARGETS tamarak_lidar_shared
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_ONLY)
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
 
-install(FILES ${PROJECT_SOURCE_DIR}/library/TAMARAK_LiDAR.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/library/include/TAMARAK_LiDAR.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 # The CMake package: find_package(TAMARAK_LiDAR) then link
 # TAMARAK_LiDAR::tamarak_lidar.
 install(EXPORT TAMARAK_LiDARTargets
   NAMESPACE TAMARAK_LiDAR::
   FILE TAMARAK_LiDARTargets.cmake
-  DESTINATION ${TAMARAK_CMAKE_DIR})
+  DESTINATION ${TAMARAK_CMAKE_DIR} COMPONENT development)
 configure_package_config_file(
   ${CMAKE_CURRENT_LIST_DIR}/TAMARAK_LiDARConfig.cmake.in
   ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfig.cmake
@@ -47,7 +58,7 @@ write_basic_package_version_file(
 install(FILES
   ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfig.cmake
   ${PROJECT_BINARY_DIR}/TAMARAK_LiDARConfigVersion.cmake
-  DESTINATION ${TAMARAK_CMAKE_DIR})
+  DESTINATION ${TAMARAK_CMAKE_DIR} COMPONENT development)
 
 # The pkg-config file names the prefix the tree is really installed under,
 # which is known only at install time (cmake --install --prefix, or /usr in
@@ -74,9 +85,10 @@ install(CODE "
     \"${PROJECT_BINARY_DIR}/pkgconfig/tamarak_lidar.pc\" @ONLY)
   file(INSTALL \"${PROJECT_BINARY_DIR}/pkgconfig/tamarak_lidar.pc\"
     DESTINATION \"${_tamarak_pc_dest}\")
-")
+" COMPONENT development)
 
-# The man page, compressed as Debian installs man pages when gzip is there.
+# The man page, compressed as Debian installs man pages (gzip -9n: no name
+# or time stamp inside, so the package is the same at every build).
 set(_tamarak_man ${PROJECT_SOURCE_DIR}/docs/ptxport.1)
 find_program(TAMARAK_GZIP gzip)
 if(TAMARAK_GZIP)
@@ -87,16 +99,23 @@ if(TAMARAK_GZIP)
     COMMENT "Compressing the ptxport man page")
   add_custom_target(ptxport_man ALL DEPENDS ${PROJECT_BINARY_DIR}/ptxport.1.gz)
   install(FILES ${PROJECT_BINARY_DIR}/ptxport.1.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT command)
 else()
-  install(FILES ${_tamarak_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${_tamarak_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+    COMPONENT command)
 endif()
 
 # The user documents, where Debian keeps the documentation of the package.
 set(_tamarak_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/ptxport)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${_tamarak_docdir})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${_tamarak_docdir}
+  COMPONENT command)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${_tamarak_docdir}
-  FILES_MATCHING PATTERN "*.md")
+  COMPONENT command FILES_MATCHING PATTERN "*.md")
+
+include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
+tamarak_install_debian_docs(command ptxport)
+tamarak_install_debian_docs(runtime libtamarak-lidar1)
+tamarak_install_debian_docs(development libtamarak-lidar-dev)
 
 # The recipes for many tiles on many machines (a Slurm job array, GNU
 # parallel over ssh), shown in docs/many-tiles.md and run by

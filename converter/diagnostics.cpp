@@ -3,6 +3,7 @@
 
 #include "TAMARAK_LiDAR.h"
 #include "file_handle.h"
+#include "file_open.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -17,7 +18,7 @@ constexpr unsigned kCompressedBit = 0x80;
 // Reads the first bytes of a file; how many it got, or -1 (errno set) if
 // the file cannot be opened.
 long readHead(const std::string &name, unsigned char *head, std::size_t n) {
-    tamarak::File f(std::fopen(name.c_str(), "rb"));
+    tamarak::File f(tamarak::open_file(name.c_str(), "rb"));
     if (!f)
         return -1;
     return static_cast<long>(std::fread(head, 1, n, f.get()));

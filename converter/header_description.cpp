@@ -1,6 +1,9 @@
 // header_description.cpp - formats and writes the header description file.
 #include "header_description.h"
 
+#include "number_format.h"
+
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -16,26 +19,18 @@ int asDigit(uint8_t v) {
     return '0' + v;
 }
 
+// The lines printed here hold at most a label and a 32-byte field; the
+// doubles, which may have 309 digits, go through appendNumber.
 [[gnu::format(printf, 2, 3)]] void append(std::string &out, const char *fmt,
                                           ...) {
-    char line[512];
+    char line[256];
     va_list args;
     va_start(args, fmt);
     const int n = std::vsnprintf(line, sizeof line, fmt, args);
     va_end(args);
-    if (n < 0)
-        return;
-    if (static_cast<std::size_t>(n) < sizeof line) {
-        out.append(line, static_cast<std::size_t>(n));
-        return;
-    }
-    // Only a huge extent (up to 309 digits) makes a line this long.
-    std::string wide(static_cast<std::size_t>(n) + 1, '\0');
-    va_start(args, fmt);
-    std::vsnprintf(wide.data(), wide.size(), fmt, args);
-    va_end(args);
-    wide.pop_back();
-    out += wide;
+    if (n > 0)
+        out.append(line,
+                   std::min(static_cast<std::size_t>(n), sizeof line - 1));
 }
 
 void appendIdentity(std::string &out, const LAS12Header &h,
@@ -85,19 +80,42 @@ void appendLayout(std::string &out, const LAS12Header &h) {
                asSigned(h.NumberOfPointsByReturn[n - 1]));
 }
 
+// A label, then a double printed as "%f" (Put = put_fixed6) or "%.3f"
+// (put_fixed3) right-aligned in `width` characters.  Not through printf:
+// the C runtimes of Windows print a NaN with its sign bit set as "nan",
+// where glibc prints "-nan", and this file must read the same everywhere.
+template <char *(*Put)(char *, double)>
+void appendNumber(std::string &out, const char *label, double v,
+                  std::size_t width) {
+    char text[ptx::kMaxNumberChars];
+    const auto n = static_cast<std::size_t>(Put(text, v) - text);
+    out += label;
+    if (n < width)
+        out.append(width - n, ' ');
+    out.append(text, n);
+    out += '\n';
+}
+
 void appendGeometry(std::string &out, const LAS12Header &h) {
-    append(out, "X Scale Factor:                    %f\n", h.XScaleFactor);
-    append(out, "Y Scale Factor:                    %f\n", h.YScaleFactor);
-    append(out, "Z Scale Factor:                    %f\n", h.ZScaleFactor);
-    append(out, "X Offset :                         %f\n", h.XOffset);
-    append(out, "Y Offset :                         %f\n", h.YOffset);
-    append(out, "Z Offset :                         %f\n", h.ZOffset);
-    append(out, "X min :                     %12.3f\n", h.MinX);
-    append(out, "X max :                     %12.3f\n", h.MaxX);
-    append(out, "Y min :                     %12.3f\n", h.MinY);
-    append(out, "Y max :                     %12.3f\n", h.MaxY);
-    append(out, "Z min :                     %12.3f\n", h.MinZ);
-    append(out, "Z max :                     %12.3f\n", h.MaxZ);
+    using ptx::put_fixed3, ptx::put_fixed6;
+    appendNumber<put_fixed6>(
+        out, "X Scale Factor:                    ", h.XScaleFactor, 0);
+    appendNumber<put_fixed6>(
+        out, "Y Scale Factor:                    ", h.YScaleFactor, 0);
+    appendNumber<put_fixed6>(
+        out, "Z Scale Factor:                    ", h.ZScaleFactor, 0);
+    appendNumber<put_fixed6>(
+        out, "X Offset :                         ", h.XOffset, 0);
+    appendNumber<put_fixed6>(
+        out, "Y Offset :                         ", h.YOffset, 0);
+    appendNumber<put_fixed6>(
+        out, "Z Offset :                         ", h.ZOffset, 0);
+    appendNumber<put_fixed3>(out, "X min :                     ", h.MinX, 12);
+    appendNumber<put_fixed3>(out, "X max :                     ", h.MaxX, 12);
+    appendNumber<put_fixed3>(out, "Y min :                     ", h.MinY, 12);
+    appendNumber<put_fixed3>(out, "Y max :                     ", h.MaxY, 12);
+    appendNumber<put_fixed3>(out, "Z min :                     ", h.MinZ, 12);
+    appendNumber<put_fixed3>(out, "Z max :                     ", h.MaxZ, 12);
 }
 
 } // namespace

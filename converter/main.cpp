@@ -7,7 +7,16 @@
 // and the point file beside it.  Exit status 0 after a complete run, -1
 // after any failure, always with a message on standard output.
 #include "run_driver.h"
+#include "utf8_arguments.h"
 
+#ifdef _WIN32
+// Windows passes the arguments in UTF-16; the run works on UTF-8.
+int wmain(int argc, wchar_t **argv) {
+    Utf8Arguments arguments(argc, argv);
+    return runPtxport(arguments.argc(), arguments.argv(), RunOptions{});
+}
+#else
 int main(int argc, char **argv) {
     return runPtxport(argc, argv, RunOptions{});
 }
+#endif

@@ -27,7 +27,13 @@ inline constexpr std::size_t kMaxNumberChars = 352;
 
 namespace number_format_detail {
 
+// 128-bit products, for the rare fractions whose product with 10^D needs
+// more than 64 bits: the compiler's type where it has one, as {fmt} does,
+// else two 64-bit halves (MSVC; PTXPORT_NO_INT128 forces these for tests).
+#if defined(__SIZEOF_INT128__) && !defined(PTXPORT_NO_INT128)
+#define PTXPORT_HAS_INT128 1
 __extension__ typedef unsigned __int128 uint128;
+#endif
 
 // "00" "01" ... "99": two digits per division by 100 halves the divisions.
 inline constexpr char kDigitPairs[201] =
@@ -164,6 +170,47 @@ template <typename Uint> inline Uint shift_round_even(Uint p, int k) {
     return (p + ((one << (k - 1)) - one) + odd) >> k;
 }
 
+#ifndef PTXPORT_HAS_INT128
+struct Product128 {
+    uint64_t hi, lo;
+};
+
+// a * b from 32-bit halves; no partial sum overflows.
+inline Product128 multiply_64(uint64_t a, uint64_t b) {
+    const uint64_t a_lo = a & 0xffffffffU, a_hi = a >> 32;
+    const uint64_t b_lo = b & 0xffffffffU, b_hi = b >> 32;
+    const uint64_t ll = a_lo * b_lo, lh = a_lo * b_hi;
+    const uint64_t hl = a_hi * b_lo, hh = a_hi * b_hi;
+    const uint64_t mid = (ll >> 32) + (lh & 0xffffffffU) + (hl & 0xffffffffU);
+    return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32),
+            mid << 32 | (ll & 0xffffffffU)};
+}
+
+// (p / 2^k) rounded half to even, for 0 < k < 128; the low 64 bits of the
+// result, which is all a caller whose result fits 32 bits needs.
+inline uint64_t shift_round_even(Product128 p, int k) {
+    uint64_t kept, rest_hi, rest_lo, half_hi, half_lo;
+    if (k < 64) {
+        kept = p.hi << (64 - k) | p.lo >> k;
+        rest_hi = 0;
+        rest_lo = p.lo & ((uint64_t{1} << k) - 1);
+        half_hi = 0;
+        half_lo = uint64_t{1} << (k - 1);
+    } else {
+        const int s = k - 64;
+        kept = p.hi >> s;
+        rest_hi = s == 0 ? 0 : p.hi & ((uint64_t{1} << s) - 1);
+        rest_lo = p.lo;
+        half_hi = s == 0 ? 0 : uint64_t{1} << (s - 1);
+        half_lo = s == 0 ? uint64_t{1} << 63 : 0;
+    }
+    const bool above =
+        rest_hi > half_hi || (rest_hi == half_hi && rest_lo > half_lo);
+    const bool tie = rest_hi == half_hi && rest_lo == half_lo;
+    return kept + (above || (tie && (kept & 1) != 0));
+}
+#endif
+
 // round(fm * 10^D / 2^k) for fm < 2^min(k, 53).  The product, plus half of
 // 2^k, fits 64 bits for every typical value (fm < 2^k, or fm < 2^53 and
 // 10^D < 2^11); 128 bits cover the rest up to k = 127, and from there on the
@@ -173,9 +220,15 @@ template <int D> inline uint32_t scaled_fraction(uint64_t fm, int k) {
     constexpr int bits64 = 64 - std::bit_width(scale);
     if (k < 64 && (k <= bits64 || bits64 >= 53))
         return static_cast<uint32_t>(shift_round_even(fm * scale, k));
-    if (k < 128)
+    if (k < 128) {
+#ifdef PTXPORT_HAS_INT128
         return static_cast<uint32_t>(
             shift_round_even(static_cast<uint128>(fm) * scale, k));
+#else
+        return static_cast<uint32_t>(
+            shift_round_even(multiply_64(fm, scale), k));
+#endif
+    }
     return 0;
 }
 
@@ -271,6 +324,16 @@ inline char *put_byte_text(char *p, uint64_t word) {
 // printf("%.2f", v)
 inline char *put_fixed2(char *p, double v) {
     return number_format_detail::put_fixed<2>(p, v);
+}
+
+// printf("%.3f", v)
+inline char *put_fixed3(char *p, double v) {
+    return number_format_detail::put_fixed<3>(p, v);
+}
+
+// printf("%f", v): six decimals
+inline char *put_fixed6(char *p, double v) {
+    return number_format_detail::put_fixed<6>(p, v);
 }
 
 // printf("%.7f", v)

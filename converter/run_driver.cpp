@@ -6,6 +6,7 @@
 #include "cpu_count.h"
 #include "diagnostics.h"
 #include "file_handle.h"
+#include "file_open.h"
 #include "header_description.h"
 #include "line_end.h"
 #include "point_writer.h"
@@ -45,15 +46,19 @@ int failCreate(const std::string &name, int error) {
     return kFailed;
 }
 
-// Whole records between the first one and the end of the file, where its
-// size can be had.
+// The bytes from the first record to the end of the file, where its size
+// can be had; zero otherwise.
+uint64_t recordBytes(const std::string &name, const LAS12Header &h) {
+    std::error_code ec;
+    const uintmax_t size =
+        std::filesystem::file_size(std::u8string(name.begin(), name.end()), ec);
+    return !ec && size > h.OffsetToData ? size - h.OffsetToData : 0;
+}
+
+// Whole records between the first one and the end of the file.
 uint64_t wholeRecords(const std::string &name, const LAS12Header &h,
                       std::size_t record_size) {
-    std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(name, ec);
-    if (ec || size <= h.OffsetToData)
-        return 0;
-    return (size - h.OffsetToData) / record_size;
+    return recordBytes(name, h) / record_size;
 }
 
 // Closes a stream that was written; false if the close lost data.
@@ -74,14 +79,14 @@ int readHeader(std::FILE *in, const LasFileNames &file, tamarak::LasType type,
                     file.las.c_str());
         return kFailed;
     }
-    if (fseeko(in, static_cast<off_t>(h.OffsetToData), SEEK_SET) != 0)
+    if (tamarak::seek_to(in, h.OffsetToData) != 0)
         return failRead(file.las, errno);
     return 0;
 }
 
 int writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
                     tamarak::LasType type) {
-    File out(std::fopen(file.header.c_str(), "w"));
+    File out(tamarak::open_file(file.header.c_str(), "w"));
     if (!out)
         return failCreate(file.header, errno);
     errno = 0;
@@ -91,21 +96,13 @@ int writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
     return 0;
 }
 
-// The bytes from the first record to the end of the file, as far as the
-// file can tell; zero if it cannot.
-std::uint64_t recordBytes(const LasFileNames &file, const LAS12Header &h) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(file.las, error);
-    return !error && size > h.OffsetToData ? size - h.OffsetToData : 0;
-}
-
 int16_t writePoints(const RunPlan &plan, const RunOptions &options,
                     const LasFileNames &file, const LAS12Header &h,
                     std::FILE *in, std::FILE *out, PointBuffers &buffers) {
     PointPath path;
     path.shape.workers = options.workers ? options.workers : usableCpuCount();
     path.shape.records_per_block = options.records_per_block;
-    path.record_bytes = recordBytes(file, h);
+    path.record_bytes = recordBytes(file.las, h);
     std::unique_ptr<Progress> progress = progressOnTerminal(
         file.las, path.record_bytes / plan.type.record_size(),
         options.progress);
@@ -123,7 +120,7 @@ int16_t writePoints(const RunPlan &plan, const RunOptions &options,
 int writePointFile(const RunPlan &plan, const RunOptions &options,
                    const LasFileNames &file, const LAS12Header &h,
                    std::FILE *in, PointBuffers &buffers) {
-    File out(std::fopen(file.points.c_str(), ptx::kPointFileMode));
+    File out(tamarak::open_file(file.points.c_str(), ptx::kPointFileMode));
     if (!out)
         return failCreate(file.points, errno);
     errno = 0;
@@ -142,7 +139,7 @@ int writePointFile(const RunPlan &plan, const RunOptions &options,
 int convertFile(const RunPlan &plan, const RunOptions &options, std::size_t t,
                 LAS12Header &h, PointBuffers &buffers) {
     const LasFileNames &file = plan.files[t];
-    File in(std::fopen(file.las.c_str(), "rb"));
+    File in(tamarak::open_file(file.las.c_str(), "rb"));
     if (!in) {
         std::printf("\nCannot open binary file %s for reading\n\n",
                     file.las.c_str());

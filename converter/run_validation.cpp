@@ -5,6 +5,8 @@
 #include "TAMARAK_LiDAR.h"
 #include "command_line.h"
 #include "diagnostics.h"
+#include "file_identity.h"
+#include "file_open.h"
 #include "las_type.h"
 
 #include <cerrno>
@@ -12,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sys/stat.h>
 #include <utility>
 
 using tamarak::LasType;
@@ -38,7 +39,7 @@ void validateArgumentCount(int argc) {
 }
 
 RunPlan validateList(const char *list_name) {
-    std::FILE *list = std::fopen(list_name, "r");
+    std::FILE *list = tamarak::open_file(list_name, "r");
     if (!list) {
         const int error = errno;
         std::printf("\nCannot open input ASCII file %s for reading\n",
@@ -109,14 +110,16 @@ int validateFormat(const char *text, const char *first_argument, LasType type) {
     return format;
 }
 
-using FileIdentity = std::pair<dev_t, ino_t>;
+using tamarak::FileIdentity;
 
 bool identityOf(const std::string &name, FileIdentity &id) {
-    struct stat st;
-    if (stat(name.c_str(), &st) != 0)
-        return false;
-    id = {st.st_dev, st.st_ino};
-    return true;
+    return tamarak::identify_file(name.c_str(), id);
+}
+
+// Names are UTF-8; a path built from a plain string would take the ANSI
+// code page on Windows and turn other characters into '?'.
+std::filesystem::path utf8Path(const std::string &name) {
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
 // Refuses a run that would write over one of its own inputs: through a
@@ -161,9 +164,9 @@ void validateOutputsAreDistinct(const RunPlan &plan) {
             const std::string &output = header ? file.header : file.points;
             std::error_code ec;
             std::filesystem::path key =
-                std::filesystem::weakly_canonical(output, ec);
+                std::filesystem::weakly_canonical(utf8Path(output), ec);
             if (ec) // no exception may leave validation: compare the names
-                key = std::filesystem::path(output).lexically_normal();
+                key = utf8Path(output).lexically_normal();
             const auto [at, added] =
                 writers.emplace(key, Writer{las, header, &file.las});
             if (added || (at->second.las == las && at->second.header == header))

@@ -9,6 +9,7 @@
 #include "header_update.h"
 #include "TAMARAK_LiDAR.h"
 #include "file_handle.h"
+#include "file_open.h"
 #include "las_bytes.h"
 #include "las_type.h"
 
@@ -21,7 +22,6 @@
 #include <memory>
 #include <new>
 #include <span>
-#include <sys/types.h>
 
 using namespace tamarak;
 
@@ -45,9 +45,6 @@ constexpr std::size_t kOffBitfield = offsetof(LAS12fm0, bitfield);
 // The scan reads blocks of whole records of about this size: memory stays
 // constant whatever the point count, and each read is one large system call.
 constexpr std::size_t kBlockBytes = 256 * 1024;
-
-// OffsetToData may reach 4 GiB - 1, beyond a 32-bit signed offset.
-static_assert(sizeof(off_t) >= 8, "large file offsets are required");
 
 enum class Outcome : int16_t { updated, cannot_open, no_memory, failed };
 
@@ -124,7 +121,7 @@ void store_tally(unsigned char *header, const Tally &t) {
 // close is part of the write, since it may be where the data is lost.
 bool write_and_close(File &f, const unsigned char *header) {
     const bool written =
-        fseeko(f.get(), 0, SEEK_SET) == 0 &&
+        seek_to(f.get(), 0) == 0 &&
         std::fwrite(header, 1, kHeaderBytes, f.get()) == kHeaderBytes &&
         std::fflush(f.get()) == 0;
     const bool closed = std::fclose(f.release()) == 0;
@@ -132,7 +129,7 @@ bool write_and_close(File &f, const unsigned char *header) {
 }
 
 Outcome recompute(const char *filename, LasType type) {
-    File f(std::fopen(filename, "r+b"));
+    File f(open_file(filename, "r+b"));
     if (!f)
         return Outcome::cannot_open;
     // The scan reads large blocks itself; unbuffered, a failed header write
@@ -146,8 +143,8 @@ Outcome recompute(const char *filename, LasType type) {
     if (std::fread(header, 1, sizeof header, f.get()) != sizeof header ||
         !header_declares_type(header, type))
         return Outcome::failed;
-    const off_t first = load_u32(header + kOffOffsetToData);
-    if (fseeko(f.get(), first, SEEK_SET) != 0)
+    // OffsetToData may reach 4 GiB - 1: seek_to takes any 64-bit offset.
+    if (seek_to(f.get(), load_u32(header + kOffOffsetToData)) != 0)
         return Outcome::failed;
 
     Tally t;

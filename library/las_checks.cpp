@@ -4,6 +4,7 @@
 #include "argument_rules.h"
 #include "file_extension.h"
 #include "file_handle.h"
+#include "file_open.h"
 #include "las_bytes.h"
 #include "las_type.h"
 
@@ -52,7 +53,7 @@ Extension match_extension(const char *filename, const char *extension) {
 extern "C" {
 
 int16_t file_access(const char *filename) {
-    File f(std::fopen(filename, "r"));
+    File f(open_file(filename, "r"));
     if (f)
         return 0;
     std::printf("Unable to open file %s in file_access()\n", filename);
@@ -95,7 +96,7 @@ int16_t check_las(const char *filename) {
     if (check_file_extension(filename, "las") != 0)
         return -1;
 
-    File f(std::fopen(filename, "rb"));
+    File f(open_file(filename, "rb"));
     if (!f) {
         std::printf("\nCannot open binary file %s for reading\n\n", filename);
         return -1;

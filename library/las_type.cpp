@@ -4,6 +4,7 @@
 #include "las_type.h"
 
 #include "file_handle.h"
+#include "file_open.h"
 #include "las_bytes.h"
 
 #include <cstdio>
@@ -26,7 +27,7 @@ bool header_declares_type(const unsigned char *header, LasType type) {
 }
 
 void report_untyped_las(const char *filename) {
-    File f(std::fopen(filename, "rb"));
+    File f(open_file(filename, "rb"));
     unsigned char head[kFormatAt + 1];
     if (!f || std::fread(head, 1, sizeof head, f.get()) != sizeof head)
         return;

@@ -143,7 +143,7 @@ note "the installed ptxport converted plot7.las"
 # A package that asks for another major version must not be satisfied.
 mkdir "$work/version"
 cat > "$work/version/CMakeLists.txt" <<'EOF'
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.16)
 project(version_probe LANGUAGES NONE)
 find_package(TAMARAK_LiDAR 2.0 QUIET)
 message(STATUS "TAMARAK_LiDAR 2.0 found: ${TAMARAK_LiDAR_FOUND}")

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace fixture {
@@ -118,6 +119,20 @@ std::string read_text(const std::filesystem::path &path) {
     return std::string(b.begin(), b.end());
 }
 
+#ifdef _WIN32
+// Windows has no mkdtemp: a random name that create_directory claims
+// atomically, since it fails for a name that exists already.
+TempDir::TempDir() {
+    std::random_device entropy;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base / ("ptxport-test-" + std::to_string(entropy()));
+        if (std::filesystem::create_directory(path_))
+            return;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+#else
 TempDir::TempDir() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "ptxport-test-XXXXXX")
@@ -126,6 +141,7 @@ TempDir::TempDir() {
         throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
+#endif
 
 TempDir::~TempDir() {
     std::error_code ec;

@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,6 +120,29 @@ CommandResult run_in_child(const std::function<void()> &fn) {
         _exit(0);
     }
     return collect(pid, out, err);
+}
+
+// The child hands its result back through a page it shares with the parent,
+// so the result never mixes with what the call prints.
+CallResult call_in_child(const std::function<int()> &fn) {
+    struct Returned {
+        bool returned;
+        int result;
+    };
+    void *page = mmap(nullptr, sizeof(Returned), PROT_READ | PROT_WRITE,
+                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED)
+        throw std::runtime_error("mmap failed");
+    auto *shared = new (page) Returned{false, 0};
+    CallResult r;
+    static_cast<CommandResult &>(r) = run_in_child([&] {
+        shared->result = fn();
+        shared->returned = true;
+    });
+    if (shared->returned)
+        r.result = shared->result;
+    munmap(page, sizeof(Returned));
+    return r;
 }
 
 } // namespace fixture

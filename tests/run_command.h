@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ CommandResult run_ptxport(const std::vector<std::string> &args,
 // Calls fn in a forked child and captures its standard output; the status is
 // that of exit() if fn ends the process, else 0.
 CommandResult run_in_child(const std::function<void()> &fn);
+
+// What run_in_child gives for a call that may return a result or end the
+// process: the result is there only if the call returned.
+struct CallResult : CommandResult {
+    std::optional<int> result;
+};
+CallResult call_in_child(const std::function<int()> &fn);
 
 // The exit status that exit(-1) leaves.
 inline constexpr int kFailureStatus = 255;

@@ -2,80 +2,23 @@
 // print on standard output, in order, and whether they return or end the
 // process, and with which exit status.
 #include "TAMARAK_LiDAR.h"
+#include "run_command.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// What a call did in a child process: whether it returned (and its result)
-// or ended the process (and with which status), and everything it printed.
-struct Outcome {
-    bool returned = false;
-    int result = 0;
-    int exit_status = -1;
-    std::string out;
-};
-
-std::string read_all(int fd) {
-    std::string text;
-    char chunk[4096];
-    ssize_t got;
-    while ((got = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<std::size_t>(got));
-    return text;
-}
-
-// Runs call in a child whose standard output is a pipe.  A call that returns
-// has its result sent back through a second pipe; one that ends the process
-// leaves that pipe empty.
-Outcome run_in_child(const std::function<int()> &call) {
-    int out_pipe[2], result_pipe[2];
-    if (pipe(out_pipe) != 0 || pipe(result_pipe) != 0)
-        return {};
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(out_pipe[0]);
-        close(result_pipe[0]);
-        dup2(out_pipe[1], STDOUT_FILENO);
-        const int result = call();
-        std::fflush(stdout);
-        const ssize_t sent = write(result_pipe[1], &result, sizeof result);
-        _exit(sent == sizeof result ? 0 : 3);
-    }
-    close(out_pipe[1]);
-    close(result_pipe[1]);
-    Outcome o;
-    o.out = read_all(out_pipe[0]);
-    const std::string result = read_all(result_pipe[0]);
-    close(out_pipe[0]);
-    close(result_pipe[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    o.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.returned = result.size() == sizeof o.result;
-    if (o.returned)
-        std::memcpy(&o.result, result.data(), sizeof o.result);
-    return o;
-}
-
-// exit(-1) as a parent process sees it.
-constexpr int kEndedWithMinusOne = 255;
+using fixture::call_in_child;
+using fixture::CallResult;
 
 const std::string kFlagLine =
     "\nASCII Header Flag should be either Y (y) or N (n)\n";
@@ -91,18 +34,18 @@ TEST(CheckYN, AcceptsOnlyTheFourOneLetterAnswers) {
                           {"1", -1},   {"\n", -1}, {"N\n", -1}};
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
-        const Outcome o = run_in_child([&] { return check_YN(c.text); });
-        ASSERT_TRUE(o.returned) << "the process must go on";
+        const CallResult o = call_in_child([&] { return check_YN(c.text); });
+        ASSERT_TRUE(o.result.has_value()) << "the process must go on";
         EXPECT_EQ(o.result, c.result);
         EXPECT_EQ(o.out, c.result == 0 ? "" : kFlagLine);
     }
 }
 
 TEST(CheckYN, ReportsEveryCallOnItsOwn) {
-    const Outcome o = run_in_child([] {
+    const CallResult o = call_in_child([] {
         return check_YN("maybe") * 100 + check_YN("y") * 10 + check_YN("");
     });
-    ASSERT_TRUE(o.returned);
+    ASSERT_TRUE(o.result.has_value());
     EXPECT_EQ(o.result, -101);
     EXPECT_EQ(o.out, kFlagLine + kFlagLine);
 }
@@ -159,14 +102,14 @@ struct DemCase {
 
 void expect_dem_outcome(const DemCase &c) {
     SCOPED_TRACE("name \"" + c.name + "\"");
-    const Outcome o = run_in_child([&] {
+    const CallResult o = call_in_child([&] {
         check_DEM(c.name.c_str());
         return 0;
     });
     EXPECT_EQ(o.out, c.out);
-    EXPECT_EQ(o.returned, c.returns);
+    EXPECT_EQ(o.result.has_value(), c.returns);
     if (!c.returns) {
-        EXPECT_EQ(o.exit_status, kEndedWithMinusOne);
+        EXPECT_EQ(o.status, fixture::kFailureStatus);
     }
 }
 
@@ -250,7 +193,8 @@ TEST(SharedLibrary, ExportsTheArgumentChecksByName) {
     using Flag = int16_t (*)(const char *);
     auto flag = reinterpret_cast<Flag>(dlsym(lib, "check_YN"));
     ASSERT_NE(flag, nullptr);
-    const Outcome o = run_in_child([&] { return flag("n") * 10 + flag("?"); });
+    const CallResult o =
+        call_in_child([&] { return flag("n") * 10 + flag("?"); });
     EXPECT_EQ(o.result, -1);
     EXPECT_EQ(o.out, kFlagLine);
     dlclose(lib);

@@ -21,15 +21,9 @@ struct Checked {
 };
 
 template <typename F> Checked capture(F call) {
-    int result = 0;
-    const CommandResult r = run_in_child([&] {
-        result = call();
-        std::printf("<%d>", result);
-    });
-    const std::size_t at = r.out.rfind('<');
-    Checked c{0, r.out.substr(0, at)};
-    c.result = std::stoi(r.out.substr(at + 1));
-    return c;
+    const CallResult r = call_in_child([&] { return int{call()}; });
+    EXPECT_TRUE(r.result.has_value()) << "the check ended the process";
+    return {r.result.value_or(0), r.out};
 }
 
 } // namespace
@@ -74,16 +68,21 @@ TEST(FileAccess, ReportsWhatCannotBeOpened) {
 }
 
 TEST(ErrorMsg, ThreeMessagesAndSilence) {
-    const std::pair<int, const char *> cases[] = {
+    struct Case {
+        int code;
+        const char *out;
+    };
+    const Case cases[] = {
         {0, ""},
         {1, "\nFile x.las does NOT exist\n"},
         {2, "\nFile x.las already exists\n"},
         {3, "\nSame file name (x.las) has been specified twice\n"},
         {4, ""},
     };
-    for (const auto &[code, text] : cases) {
-        const CommandResult r = run_in_child([&] { error_msg(code, "x.las"); });
-        EXPECT_EQ(r.out, text) << code;
+    for (const Case &c : cases) {
+        const CommandResult r =
+            run_in_child([&] { error_msg(c.code, "x.las"); });
+        EXPECT_EQ(r.out, c.out) << c.code;
     }
 }
 

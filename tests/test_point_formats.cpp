@@ -1,5 +1,6 @@
 // Tests of the point writer: column-name lines, rows of every format on
 // every record type, value decoding and the end of the point data.
+#include "file_open.h"
 #include "las_fixture.h"
 #include "point_writer.h"
 #include "reference_writer.h"
@@ -19,6 +20,28 @@ tamarak::LasType lasType(int code) {
     return tamarak::LasType::from_code(static_cast<int16_t>(code));
 }
 
+// Text as the tests spell it, with LF line ends.  Windows text must end
+// every line in CR LF: a bare LF there is marked, so that it cannot match.
+std::string lfText(const std::string &text) {
+#ifdef _WIN32
+    std::string lf;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            lf += "<bare LF>";
+        lf += text[i];
+    }
+    return lf;
+#else
+    return text;
+#endif
+}
+
+std::string columnNames(int format, tamarak::LasType type) {
+    return lfText(ptx::columnNames(format, type));
+}
+
 struct Converted {
     int16_t result;
     std::string text;
@@ -29,11 +52,11 @@ struct Converted {
 Converted convertImage(const Bytes &las, int format, int type) {
     TempDir dir;
     write_bytes(dir / "in.las", las);
-    std::FILE *in = std::fopen((dir / "in.las").c_str(), "rb");
+    std::FILE *in = std::fopen((dir / "in.las").string().c_str(), "rb");
     std::FILE *out = std::tmpfile();
     LAS12Header h;
     EXPECT_EQ(std::fread(&h, sizeof h, 1, in), 1u);
-    EXPECT_EQ(fseeko(in, h.OffsetToData, SEEK_SET), 0);
+    EXPECT_EQ(tamarak::seek_to(in, h.OffsetToData), 0);
     PointBuffers buffers;
     EXPECT_TRUE(obtainPointBuffers(buffers, lasType(type)));
     const int16_t result =
@@ -46,7 +69,7 @@ Converted convertImage(const Bytes &las, int format, int type) {
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, out)) > 0;)
         text.append(buf, n);
     std::fclose(out);
-    return {result, text};
+    return {result, lfText(text)};
 }
 
 // Points that exercise every field's range.
@@ -141,27 +164,27 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, EveryFormatEveryType,
 TEST(ColumnNames, MatchTheLiteralsForEveryFormatAndType) {
     for (int format = 0; format < 20; ++format)
         for (int16_t type = 1; type <= 8; ++type)
-            EXPECT_EQ(ptx::columnNames(format, lasType(type)),
+            EXPECT_EQ(columnNames(format, lasType(type)),
                       referenceColumnNames(format, type))
                 << "format " << format << " type " << type;
 }
 
 TEST(ColumnNames, SpotChecks) {
-    EXPECT_EQ(ptx::columnNames(0, lasType(8)),
+    EXPECT_EQ(columnNames(0, lasType(8)),
               "\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" \"NumReturns\" "
               "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "
               "\"ScanAngleRank\" \"UserData\" \"PointSourceID\" \"GPSTime\" "
               "\"Red\" \"Green\" \"Blue\"\n");
-    EXPECT_EQ(ptx::columnNames(0, lasType(1)),
+    EXPECT_EQ(columnNames(0, lasType(1)),
               "\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" \"NumReturns\" "
               "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "
               "\"ScanAngleRank\" \"FileMarker\" \"UserBitField\"\n");
-    EXPECT_EQ(ptx::columnNames(19, lasType(7)),
+    EXPECT_EQ(columnNames(19, lasType(7)),
               "\"X\" \"Y\" \"Z\" \"R\" \"g\" \"B\"\n");
-    EXPECT_EQ(ptx::columnNames(14, lasType(8)), "\"R\" \"G\" \"B\"\n");
-    EXPECT_EQ(ptx::columnNames(11, lasType(2)), "\"FileMarker\"\n");
-    EXPECT_EQ(ptx::columnNames(12, lasType(3)), "\"PointSourceID\"\n");
-    EXPECT_EQ(ptx::columnNames(9, lasType(5)), "\"Classification\"\n");
+    EXPECT_EQ(columnNames(14, lasType(8)), "\"R\" \"G\" \"B\"\n");
+    EXPECT_EQ(columnNames(11, lasType(2)), "\"FileMarker\"\n");
+    EXPECT_EQ(columnNames(12, lasType(3)), "\"PointSourceID\"\n");
+    EXPECT_EQ(columnNames(9, lasType(5)), "\"Classification\"\n");
 }
 
 TEST(FullRecord, WorkedExample) {
@@ -181,7 +204,7 @@ TEST(FullRecord, WorkedExample) {
     p.scan_angle = 0xF6;
     f.points = {p};
     const Converted c = convertImage(f.bytes(), 0, 1);
-    EXPECT_EQ(c.text, ptx::columnNames(0, lasType(1)) +
+    EXPECT_EQ(c.text, columnNames(0, lasType(1)) +
                           "102.50 199.25 9.99 87 1 1 1 0 2 -10 0 0\n");
 }
 
@@ -262,7 +285,7 @@ TEST(Values, DecodeAsDocumented) {
         f.header.XOffset = vc.offset;
         f.points = {vc.point};
         const Converted c = convertImage(f.bytes(), vc.format, 8);
-        EXPECT_EQ(c.text, ptx::columnNames(vc.format, lasType(8)) + vc.row)
+        EXPECT_EQ(c.text, columnNames(vc.format, lasType(8)) + vc.row)
             << vc.what;
     }
 }
@@ -345,6 +368,9 @@ TEST(Streaming, ManyBlocksMatchTheReference) {
     }
 }
 
+// A full device and a folder opened as a file are POSIX's; Windows has
+// neither.
+#ifndef _WIN32
 TEST(Failures, WriteErrorAndReadErrorAreReported) {
     TempDir dir;
     LasFixture f = fixture_for_type(6);
@@ -370,3 +396,4 @@ TEST(Failures, WriteErrorAndReadErrorAreReported) {
     std::fclose(out);
     std::fclose(folder);
 }
+#endif

@@ -1,0 +1,32 @@
+// file_open.h - opening and positioning files by UTF-8 name on every
+// platform: the one place where the library and the command meet the
+// host's file name encoding and its widest seek.
+#ifndef TAMARAK_FILE_OPEN_H
+#define TAMARAK_FILE_OPEN_H
+
+#include <cstdint>
+#include <cstdio>
+#ifdef _WIN32
+#include <string>
+#endif
+
+namespace tamarak {
+
+// std::fopen for a name in UTF-8.  On Windows the name is converted to
+// UTF-16 and opened with _wfopen, so that any name the file system can hold
+// works, whatever the ANSI code page; a name that is not valid UTF-8 is not
+// opened (nullptr).
+std::FILE *open_file(const char *utf8_name, const char *mode);
+
+// Positions a stream at a byte offset from the start of the file, with a
+// 64-bit offset everywhere; 0 on success, as fseek.
+int seek_to(std::FILE *f, uint64_t offset);
+
+#ifdef _WIN32
+// The UTF-16 form of a UTF-8 text; false if the text is not valid UTF-8.
+bool utf8_to_wide(const char *utf8, std::wstring &wide);
+#endif
+
+} // namespace tamarak
+
+#endif

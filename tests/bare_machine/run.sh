@@ -1,0 +1,130 @@
+#!/bin/sh
+# run.sh - the project on a bare Debian 12 machine: builds a minimal root
+# with debootstrap (minbase, build-essential and git only) in DIR/root,
+# clones the repository's committed HEAD into it and, inside with chroot,
+# runs the README's two commands (make demo, make test), makes the three
+# packages, installs them, and uses them: ptxport from PATH on the example,
+# and the consumer examples built against the installed library with CMake
+# and with pkg-config.  Needs root.  Nothing is kept outside DIR.
+#
+#   tests/bare_machine/run.sh DIR        (BARE_MIRROR overrides the mirror)
+#
+# Exit status 0 when every step passes.
+set -eu
+
+out=$(realpath -m "$1")
+repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
+root=$out/root
+src=/srv/ptxport
+
+[ "$(id -u)" -eq 0 ] || { echo "run.sh: debootstrap and chroot need root" >&2; exit 1; }
+
+# The Debian mirror this machine's apt uses for bookworm itself.
+find_mirror() {
+    {
+        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2> /dev/null |
+            awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }'
+        cat /etc/apt/sources.list.d/*.sources 2> /dev/null |
+            awk 'BEGIN { RS = "" } /\nSuites:[^\n]* bookworm( |\n|$)/ {
+                 match($0, /URIs: *[^ \n]+/); split(substr($0, RSTART, RLENGTH), u, / +/)
+                 print u[2]; exit }'
+        echo http://deb.debian.org/debian
+    } | sed -n 1p
+}
+mirror=${BARE_MIRROR:-$(find_mirror)}
+
+# Whatever is mounted below the root is unmounted on every way out, deepest
+# first, so that the root can always be removed with rm --one-file-system.
+unmount_all() {
+    awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r |
+        while read -r m; do umount "$m" || umount -l "$m"; done
+}
+trap unmount_all EXIT
+trap 'exit 130' INT TERM
+
+started=$(date +%s)
+passed=0
+# step NAME COMMAND...: runs a step with its output in DIR/logs/NAME.log,
+# shows the log's end, and stops the run on failure.
+step() {
+    name=$1
+    shift
+    t0=$(date +%s)
+    if "$@" > "$out/logs/$name.log" 2>&1; then
+        # ctest's summary where there is one, else the end of the log.
+        { grep -E 'tests passed|Total Test time' "$out/logs/$name.log" ||
+            tail -n 4 "$out/logs/$name.log"; } | sed 's/^/    /'
+        echo "ok: $name ($(($(date +%s) - t0)) s)"
+        passed=$((passed + 1))
+    else
+        tail -n 40 "$out/logs/$name.log" | sed 's/^/    /'
+        echo "FAILED: $name ($(($(date +%s) - t0)) s; whole log in $out/logs/$name.log)"
+        echo "bare-machine: $passed passed, 1 failed"
+        exit 1
+    fi
+}
+
+# Runs a shell command in the root as its root user, with a clean environment.
+in_root() {
+    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        /bin/sh -ec "$1"
+}
+
+prepare() {
+    unmount_all
+    rm -rf --one-file-system "$root"
+    debootstrap --variant=minbase --include=build-essential,git bookworm \
+        "$root" "$mirror"
+}
+
+enter() {
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sysfs "$root/sys"
+    mount --bind /dev "$root/dev"
+    mount --bind /dev/pts "$root/dev/pts"
+    mount -t tmpfs tmpfs "$root/dev/shm"
+    git clone --quiet "$repo" "$root$src"
+    git -C "$root$src" log --oneline -1
+}
+
+# ptxport from PATH on a copy of the example, and its manual.
+use_command() {
+    in_root "rm -rf /tmp/try && mkdir /tmp/try && cp $src/examples/plot7.las /tmp/try/
+        cd /tmp/try && command -v ptxport && ptxport plot7.las 15
+        test \"\$(wc -l < plot7.asc)\" -eq 51 && test \"\$(wc -l < plot7_hdr.asc)\" -eq 34
+        head -n 2 plot7.asc
+        test -f /usr/share/man/man1/ptxport.1.gz
+        test -f /usr/share/doc/ptxport/copyright"
+}
+
+# The C++ consumer through the installed CMake package, the C consumer
+# through pkg-config; both must report plot7.las as LAS 1.2, point format 1.
+use_library() {
+    in_root "cmake -S $src/examples/consumer/cxx -B /tmp/cxx -G Ninja
+        grep '^TAMARAK_LiDAR_DIR:PATH=/usr/lib/cmake/TAMARAK_LiDAR\$' /tmp/cxx/CMakeCache.txt
+        cmake --build /tmp/cxx
+        for v in shared static; do
+            /tmp/cxx/las_info_cxx_\$v /tmp/try/plot7.las | tee /tmp/cxx/\$v.out
+            grep -qx 'check_las(/tmp/try/plot7.las) = 6 (LAS 1.2, point format 1)' /tmp/cxx/\$v.out
+        done
+        cc -std=c11 -o /tmp/las_info_pc $src/examples/consumer/c/las_info.c \
+            \$(pkg-config --cflags --libs tamarak_lidar)
+        /tmp/las_info_pc /tmp/try/plot7.las | tee /tmp/pc.out
+        grep -qx 'check_las(/tmp/try/plot7.las) = 6' /tmp/pc.out"
+}
+
+mkdir -p "$out/logs"
+echo "bare machine in $root, mirror $mirror"
+step debootstrap prepare
+step enter enter
+step make-demo in_root "cd $src && make demo"
+step make-test in_root "cd $src && make test"
+step make-package in_root "cd $src && make package"
+step install-packages in_root "apt-get install -y $src/build/packages/*.deb
+    dpkg -l ptxport libtamarak-lidar1 libtamarak-lidar-dev | tail -n 3"
+step use-command use_command
+step use-library use_library
+echo "the bare machine took $(($(date +%s) - started)) s"
+echo "bare-machine: $passed passed, 0 failed"
