@@ -128,6 +128,7 @@ test-sanitize:
 TSAN_TESTS = test_parallel_points test_parallel_runs test_faults \
   test_run_end_to_end test_run_driver test_list_stress
 test-tsan:
+	@$(ENSURE) "make test-tsan" $(TEST_NEEDS)
 	$(CMAKE) -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPTXPORT_TSAN=ON $(CMAKE_FLAGS)
 	$(CMAKE) --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
