@@ -1,12 +1,15 @@
 // Tests of the point path with worker threads: the same bytes as one thread
-// for every format, layout and block boundary; failures that stop the
-// workers at once; the affinity count; the progress line on a terminal.
+// for every format, layout, block boundary and worker count, in the writer
+// and in whole runs; failures that stop the workers at once; the affinity
+// count; the progress line on a terminal and its absence elsewhere.
 #include "cpu_count.h"
 #include "las_fixture.h"
 #include "parallel_points.h"
 #include "point_writer.h"
 #include "progress.h"
 #include "reference_writer.h"
+#include "run_command.h"
+#include "run_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +19,12 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <regex>
 #include <thread>
 
 using namespace fixture;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -55,6 +60,19 @@ LasFixture survey(int type, int points, std::size_t between,
     f.between.assign(between, 0xAB);
     f.after.assign(after, 0xCD);
     return f;
+}
+
+bool endsWith(const std::string &s, const std::string &tail) {
+    return s.size() >= tail.size() &&
+           s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string drain(int fd) {
+    std::string text;
+    char buf[65536];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
+    return text;
 }
 
 struct Converted {
@@ -228,25 +246,6 @@ TEST(Workers, FailuresStopTheWholePipeline) {
     }
 }
 
-TEST(Workers, WorthItOnlyWithTwoWorkersAndMoreThanAFewBlocks) {
-    struct Case {
-        std::uint64_t bytes;
-        WorkerShape shape;
-        bool worth;
-    };
-    const Case cases[] = {
-        {std::uint64_t{1} << 30, {1, 0}, false},
-        {std::uint64_t{1} << 30, {2, 0}, true},
-        {8 * 4096 * 28 - 1, {16, 0}, false},
-        {8 * 4096 * 28, {16, 0}, true},
-        {8 * 5 * 28, {3, 5}, true},
-        {0, {3, 5}, false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(worthWorkers(c.bytes, 28, c.shape), c.worth)
-            << c.bytes << " bytes, " << c.shape.workers << " workers";
-}
-
 TEST(CpuCount, FollowsTheAffinityMask) {
     const unsigned all = usableCpuCount();
     EXPECT_GE(all, 1u);
@@ -266,65 +265,194 @@ TEST(CpuCount, FollowsTheAffinityMask) {
 
 namespace {
 
-// What a Progress shows on a pseudo-terminal after `steps` advances of a
-// file of 1000 points.
-std::string onTerminal(ProgressTiming timing, int steps) {
-    int master = -1, slave = -1;
-    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-        return "no pseudo-terminal";
-    std::FILE *terminal = fdopen(slave, "w");
-    {
-        Progress p(terminal, "dir/tile.las", 1000, timing);
-        for (int i = 1; i <= steps; ++i)
-            p.advance(static_cast<std::uint64_t>(i) * 250);
-    }
-    std::fclose(terminal);
-    std::string shown;
-    char buf[4096];
-    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
-        shown.append(buf, static_cast<std::size_t>(n));
-    close(master);
-    return shown;
+// Runs the command in a child process with the given options, in `dir`.
+CommandResult runWith(const fs::path &dir, std::vector<std::string> args,
+                      const RunOptions &options) {
+    return run_in_child([&] {
+        if (chdir(dir.c_str()) != 0)
+            std::exit(127);
+        std::vector<char *> argv{const_cast<char *>("ptxport")};
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::exit(runPtxport(static_cast<int>(argv.size() - 1), argv.data(),
+                             options));
+    });
+}
+
+// The last format with the most values for a record type.
+int richestFormat(int type) {
+    return type >= 7 ? 19 : (type % 2 == 0 ? 18 : 16);
 }
 
 } // namespace
 
-TEST(Progress, OneLineRewrittenInPlaceAndErased) {
-    using std::chrono::milliseconds;
-    const std::string each = onTerminal({milliseconds(0), milliseconds(0)}, 3);
-    const std::regex line(
-        R"(\rptxport: dir/tile\.las  (25|50|75)%  )"
-        R"((250|500|750) / 1000 points  \d+ points/s\x1b\[K)");
-    const auto lines =
-        std::distance(std::sregex_iterator(each.begin(), each.end(), line),
-                      std::sregex_iterator());
-    EXPECT_EQ(lines, 3) << each;
-    EXPECT_EQ(each.find('\n'), std::string::npos);
-    EXPECT_TRUE(each.ends_with("\r\x1b[K")) << each;
-    // At most one line an interval, and none before the delay.
-    const std::string rare =
-        onTerminal({milliseconds(0), milliseconds(60000)}, 3);
-    EXPECT_EQ(std::count(rare.begin(), rare.end(), '%'), 1) << rare;
-    EXPECT_EQ(onTerminal({milliseconds(60000), milliseconds(0)}, 3), "");
+// Every record type through the driver, in a list of two files of
+// different sizes, with blocks small enough for many blocks per file.
+TEST(WorkerRuns, SamePointFilesForEveryWorkerCount) {
+    for (int type = 1; type <= 8; ++type) {
+        TempDir dir;
+        const Bytes a = survey(type, 517, 3, 0).bytes();
+        const Bytes b = survey(type, 64, 0, 5).bytes();
+        write_bytes(dir / "a.las", a);
+        write_bytes(dir / "b.las", b);
+        const std::string list = "a.las\nb.las\n";
+        write_bytes(dir / "list.txt", Bytes(list.begin(), list.end()));
+        for (int format : {0, 15, richestFormat(type)}) {
+            for (unsigned workers : {1u, 2u, 3u, 7u}) {
+                const CommandResult r =
+                    runWith(dir.path(), {"list.txt", std::to_string(format)},
+                            {workers, 8, {}});
+                ASSERT_EQ(r.status, 0) << r.out;
+                EXPECT_EQ(read_text(dir / "a.asc"),
+                          referencePointFile(a, format, type))
+                    << "type " << type << " format " << format << " workers "
+                    << workers;
+                EXPECT_EQ(read_text(dir / "b.asc"),
+                          referencePointFile(b, format, type));
+            }
+        }
+    }
 }
 
-// Only a terminal on standard error gets a progress line.
-TEST(Progress, NoneWhenStandardErrorIsNoTerminal) {
-    const auto withStderr = [](int fd) {
-        const int saved = dup(2);
-        dup2(fd, 2);
-        const bool shown = progressOnTerminal("a.las", 10, {}) != nullptr;
-        dup2(saved, 2);
-        close(saved);
-        return shown;
-    };
+TEST(WorkerRuns, RealFilesWhereTheyAre) {
+    const fs::path data = LASDATA_DIR;
+    if (!fs::is_directory(data))
+        GTEST_SKIP() << "no LAS files at " << data
+                     << ": runs on files of other software skipped";
+    int compared = 0;
+    for (const auto &e : fs::directory_iterator(data)) {
+        if (e.path().extension() != ".las" || e.file_size() < 100000)
+            continue;
+        TempDir dir;
+        fs::copy_file(e.path(), dir / "in.las");
+        const Bytes las = read_bytes(dir / "in.las");
+        const CommandResult one = runWith(dir.path(), {"in.las", "0"}, {1});
+        if (one.status != 0)
+            continue; // refused by validation: RealFiles covers it
+        const std::string want = read_text(dir / "in.asc");
+        for (unsigned workers : {2u, 3u, 7u}) {
+            const CommandResult r =
+                runWith(dir.path(), {"in.las", "0"}, {workers, 100, {}});
+            EXPECT_EQ(r.status, 0) << e.path();
+            EXPECT_TRUE(read_text(dir / "in.asc") == want)
+                << e.path() << " workers " << workers;
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 3);
+}
+
+// A point file that is /dev/full: the write fails while the workers format
+// the next blocks, and the run ends with the write message.
+TEST(WorkerRuns, FullDisk) {
     TempDir dir;
-    std::FILE *file = std::fopen((dir / "err.txt").c_str(), "w");
-    EXPECT_FALSE(withStderr(fileno(file)));
-    std::fclose(file);
-    int master = -1, slave = -1;
-    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    EXPECT_TRUE(withStderr(slave));
+    survey(6, 3000, 0, 0).write(dir / "a.las");
+    fs::create_symlink("/dev/full", dir / "a.asc");
+    for (unsigned workers : {1u, 2u, 3u, 7u}) {
+        const CommandResult r =
+            runWith(dir.path(), {"a.las", "0"}, {workers, 16, {}});
+        EXPECT_EQ(r.status, kFailureStatus) << workers;
+        EXPECT_TRUE(endsWith(r.out, "\nFailed to write file a.asc\n")) << r.out;
+        const std::string hdr = read_text(dir / "a_hdr.asc");
+        EXPECT_EQ(std::count(hdr.begin(), hdr.end(), '\n'), 34);
+    }
+}
+
+namespace {
+
+struct TerminalRun {
+    int status = -1;
+    std::string out;      // standard output, a pipe
+    std::string terminal; // standard error, a pseudo-terminal
+};
+
+// Runs the command in a child whose standard error is a pseudo-terminal.
+// The outputs are small enough for the pipe and the terminal's buffer.
+TerminalRun runOnTerminal(const fs::path &dir, const RunOptions &options) {
+    TerminalRun r;
+    int master = -1, slave = -1, out[2];
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0 ||
+        pipe(out) != 0)
+        return r;
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], 1);
+        dup2(slave, 2);
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
+        char *argv[] = {const_cast<char *>("ptxport"),
+                        const_cast<char *>("big.las"), const_cast<char *>("15"),
+                        nullptr};
+        std::exit(runPtxport(3, argv, options));
+    }
+    close(out[1]);
     close(slave);
+    r.out = drain(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.terminal = drain(master);
+    close(out[0]);
     close(master);
+    return r;
+}
+
+} // namespace
+
+// A line per block at most once an interval, none before the delay, and
+// erased at the end; standard output as without a terminal.
+TEST(Progress, ShownOnATerminalAndErased) {
+    TempDir dir;
+    survey(6, 4000, 0, 0).write(dir / "big.las");
+    using std::chrono::milliseconds;
+    struct Case {
+        unsigned workers;
+        ProgressTiming timing;
+        int least, most; // progress lines shown
+    };
+    const milliseconds none(0), long_(60000);
+    const Case cases[] = {
+        {1, {none, none}, 1, 1}, // one thread: one block of 4096
+        {3, {none, none}, 40, 40},
+        {3, {none, long_}, 1, 1},
+        {3, {long_, none}, 0, 0},
+    };
+    const std::regex line(R"(\rptxport: big\.las  (\d+)%  (\d+) / 4000 )"
+                          R"(points  \d+ points/s\x1b\[K)");
+    for (const Case &c : cases) {
+        const TerminalRun r =
+            runOnTerminal(dir.path(), {c.workers, 100, c.timing});
+        ASSERT_EQ(r.status, 0) << r.out;
+        const auto lines = std::distance(
+            std::sregex_iterator(r.terminal.begin(), r.terminal.end(), line),
+            std::sregex_iterator());
+        EXPECT_GE(lines, c.least) << r.terminal;
+        EXPECT_LE(lines, c.most) << r.terminal;
+        if (c.most == 0) {
+            EXPECT_EQ(r.terminal, "");
+        } else {
+            EXPECT_TRUE(endsWith(r.terminal, "\r\x1b[K")) << r.terminal;
+        }
+        if (c.least > 1) {
+            EXPECT_NE(r.terminal.find("100%  4000 / 4000 points"),
+                      std::string::npos);
+        }
+        EXPECT_EQ(r.out.find("ptxport:"), std::string::npos);
+        EXPECT_NE(r.out.find("Output ASCII File:  big.asc\n"),
+                  std::string::npos);
+    }
+}
+
+// The real command with standard error on a pipe, not a terminal: not a
+// byte there, even for a file of many blocks.
+TEST(Progress, NothingWhenStandardErrorIsNoTerminal) {
+    TempDir dir;
+    const Bytes las = survey(8, 150000, 0, 0).bytes();
+    write_bytes(dir / "big.las", las);
+    const CommandResult r = run_ptxport({"big.las", "19"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(read_text(dir / "big.asc") == referencePointFile(las, 19, 8));
 }
