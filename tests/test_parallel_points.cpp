@@ -238,8 +238,9 @@ TEST(Workers, FailuresStopTheWholePipeline) {
             EXPECT_EQ(all.compare(0, out.written.size(), out.written), 0)
                 << c.what;
             EXPECT_LE(rows * kRecord, c.read_fails_at - 227) << c.what;
-            // Prompt: the reader stopped within the blocks in flight.
-            const std::size_t in_flight = 2 * workers + 2;
+            // Prompt: reading stopped within the blocks in flight, one a
+            // thread.
+            const std::size_t in_flight = workers + 1;
             EXPECT_LE(in.pos, 227 + (rows + in_flight * kBlock) * kRecord)
                 << c.what << " workers " << workers;
         }
