@@ -19,7 +19,8 @@ namespace {
 
 constexpr std::size_t kDefaultRecordsPerBlock = 4096;
 // Text of one block: about twice what 4096 rows of format 0 take, and far
-// less than the worst rows could; the writer formats any overflow itself.
+// less than the worst rows could; the thread that writes the block formats
+// any overflow itself.
 constexpr std::size_t kTextBytes = std::size_t{1} << 20;
 // Files shorter than this many blocks are not worth starting threads for.
 constexpr std::uint64_t kFewBlocks = 8;

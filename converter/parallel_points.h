@@ -1,6 +1,6 @@
-// parallel_points.h - the point records of one file formatted by several
-// threads: blocks of whole records read in order by one thread, turned into
-// text by the workers, written in file order by the same reading thread.
+// parallel_points.h - the point records of one file over several threads:
+// blocks of whole records read one at a time in file order, formatted by
+// the threads at once, their text written one at a time in file order.
 // The output is the single-thread writer's, byte for byte.
 #ifndef PTXPORT_PARALLEL_POINTS_H
 #define PTXPORT_PARALLEL_POINTS_H
@@ -20,8 +20,8 @@ struct PointJob {
     ptx::Transform transform{};
 };
 
-// How many threads format (fewer than two: none), and how many records
-// make one block (zero: the usual).
+// How many threads work, the caller included (fewer than two: the caller
+// alone), and how many records make one block (zero: the usual).
 struct WorkerShape {
     unsigned workers = 0;
     std::size_t records_per_block = 0;
@@ -45,7 +45,7 @@ bool worthWorkers(std::uint64_t bytes, std::size_t record_size,
 inline constexpr int16_t kPointsNeedOneThread = 1;
 
 // Writes one row per whole record read from `in` until its end, with the
-// workers of `shape` (at least two); a trailing piece shorter than a record
+// threads of `shape` (at least two); a trailing piece shorter than a record
 // is dropped.  Returns kPointsWritten, kPointsReadError, kPointsWriteError
 // or kPointsNeedOneThread; after a failure no further row is written and
 // every worker has ended.  A null progress is not told.
