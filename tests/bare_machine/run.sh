@@ -28,10 +28,13 @@ find_mirror() {
             awk 'BEGIN { RS = "" } /\nSuites:[^\n]* bookworm( |\n|$)/ {
                  match($0, /URIs: *[^ \n]+/); split(substr($0, RSTART, RLENGTH), u, / +/)
                  print u[2]; exit }'
-        echo http://deb.debian.org/debian
     } | sed -n 1p
 }
 mirror=${BARE_MIRROR:-$(find_mirror)}
+[ -n "$mirror" ] || {
+    echo "run.sh: no bookworm mirror in this machine's apt sources; set BARE_MIRROR" >&2
+    exit 1
+}
 
 # Whatever is mounted below the root is unmounted on every way out, deepest
 # first, so that the root can always be removed with rm --one-file-system.
