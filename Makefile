@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Entry points: `make demo` builds and runs ptxport on the bundled example,
 # `make test` builds and runs every test, `make package` makes the .debs.
 # Each target first installs the Debian packages it needs that are missing

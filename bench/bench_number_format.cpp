@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bench_number_format.cpp - the point writer's number conversions against
 // snprintf and std::to_chars, one value of each kind the rows print.
 //

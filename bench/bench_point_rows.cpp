@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bench_point_rows.cpp - one row of every format on every record layout:
 // the cost of turning a point record into its line of text, without I/O.
 #include "point_rows.h"

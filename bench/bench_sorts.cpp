@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bench_sorts.cpp - the library's quicksorts, which carry a companion index
 // array along, against std::sort of key/index pairs, on 10 million keys.
 //

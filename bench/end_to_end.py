@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end benchmark of ptxport, run by `make bench`.
 
 Generates a LAS 1.2 point format 1 file and a point format 3 file of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // io_floor.cpp - the I/O floor of a conversion: reads the whole input and
 // writes an output of a given size, in the same large blocks the converter
 // uses, and does nothing else.  No converter can be faster than this.

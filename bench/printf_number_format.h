@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // printf_number_format.h - the number conversions of the benchmark's
 // baseline: every value printed with snprintf.
 #ifndef PTXPORT_PRINTF_NUMBER_FORMAT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // printf_row_formatters.cpp - the rows of the benchmark's baseline command:
 // the same point writer, with every value printed by snprintf.  Linked in
 // place of the command's row_formatters.cpp.

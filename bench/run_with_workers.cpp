@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_with_workers.cpp - ptxport with a chosen number of formatting
 // threads, whatever the machine has, so that the memory and the behaviour
 // of a many-core run can be measured here.

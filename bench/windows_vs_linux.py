@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """ptxport.exe under Wine against the Linux build, on one lasgen file, in
 one run (make bench-windows).
 

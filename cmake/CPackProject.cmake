@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Read by cpack before it makes the packages: the dependencies of
 # libtamarak-lidar1, read from the shared library by dpkg-shlibdeps as
 # Debian's own packaging would, or the usual ones of a g++ build where

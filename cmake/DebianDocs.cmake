@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The licence and the change log that every package carries in
 # share/doc/<package>: copyright in Debian's machine-readable form, made from
 # LICENSE so that the two never differ, and changelog.Debian.gz.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install rules: the command, its man page, the static and shared library,
 # the public header, the CMake package TAMARAK_LiDAR and the pkg-config file
 # tamarak_lidar.pc.  Included from the top-level CMakeLists.txt once every

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian packages made by `make package` (CPack, DEB generator), one per
 # install component (cmake/Install.cmake), all under /usr:
 #   ptxport               the command, its man page and documents

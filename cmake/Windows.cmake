@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Windows builds (MinGW-w64): the DLL under the name its users link and
 # load, and programs that carry their own C and C++ runtimes, so that they
 # run on a bare Windows 10 or 11.  Included once every target exists.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-building for 64-bit Windows from Linux with Debian's MinGW-w64 (the
 # posix thread model, so that std::thread works), run under Wine on Linux.
 set(CMAKE_SYSTEM_NAME Windows)

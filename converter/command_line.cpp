@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // command_line.cpp - usage text, mode test and format number of ptxport.
 #include "command_line.h"
 

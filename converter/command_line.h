@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // command_line.h - the command's arguments: usage text, the test that tells
 // a LAS file from a list file, and the format number.
 #ifndef PTXPORT_COMMAND_LINE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cpu_count.cpp - the process's affinity mask, counted.
 #include "cpu_count.h"
 

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // cpu_count.h - how many CPUs the process may run on, which is how many
 // threads a conversion puts to work.
 #ifndef PTXPORT_CPU_COUNT_H

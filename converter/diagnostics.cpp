@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // diagnostics.cpp - the standard-error lines of ptxport.
 #include "diagnostics.h"
 

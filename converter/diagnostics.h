@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // diagnostics.h - the lines ptxport adds on standard error, one per event,
 // to say why something failed or what looks wrong.  Standard output keeps
 // exactly the command's fixed messages; these come in addition.

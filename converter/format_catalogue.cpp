@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // format_catalogue.cpp - the column-name line and the record types that a
 // format serves, both read off the format's columns.
 #include "format_catalogue.h"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // format_catalogue.h - the twenty output formats, each described once as
 // its list of columns.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // header_description.cpp - formats and writes the header description file.
 #include "header_description.h"
 

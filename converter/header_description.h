@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // header_description.h - the header description file: a readable, 34-line
 // image of a LAS public header, written beside the LAS file.
 #ifndef PTXPORT_HEADER_DESCRIPTION_H

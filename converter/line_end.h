@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // line_end.h - the line end of the text files the command writes.
 //
 // The point file is written in binary mode with the host's text line end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // main.cpp - ptxport: converts LAS files into ASCII text.
 //
 //   ptxport <LAS File | ASCII List> <Format>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // number_format.h - the point writer's number conversions.
 //
 // Each routine writes one value at p, exactly as glibc's printf writes it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // output_names.cpp - derives the output names from a LAS file's name.
 #include "output_names.h"
 

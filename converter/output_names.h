@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // output_names.h - the names of the two files written for each LAS file.
 #ifndef PTXPORT_OUTPUT_NAMES_H
 #define PTXPORT_OUTPUT_NAMES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // parallel_points.cpp - one file's point records over several threads.
 //
 // Each thread holds one block at a time, so memory does not depend on the

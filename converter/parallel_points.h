@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // parallel_points.h - the point records of one file over several threads:
 // blocks of whole records read one at a time in file order, formatted by
 // the threads at once, their text written one at a time in file order.

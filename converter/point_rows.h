@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // point_rows.h - rows of text from point records, for every format of the
 // catalogue and every record layout, decoded with explicit little-endian
 // loads.

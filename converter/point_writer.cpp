@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // point_writer.cpp - streams the point records of one LAS file into its
 // point file: blocks of whole records in, rows assembled in one text
 // buffer, large writes out.

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // point_writer.h - the point file: one column-name line, then one row of
 // text per whole point record, in one of twenty formats.
 #ifndef PTXPORT_POINT_WRITER_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // progress.cpp - the progress line on standard error.
 #include "progress.h"
 

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // progress.h - a sign of life for long conversions: one line on a terminal
 // showing how far the current file has come, rewritten in place and erased
 // when the file is done.

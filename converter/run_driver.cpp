@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_driver.cpp - the conversion phase of ptxport.  Only this unit and the
 // validation report to the user; the writers it calls return a status.
 #include "run_driver.h"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // run_driver.h - the whole run of ptxport: validation, then the conversion
 // of every LAS file of the run, with the console lines between.
 #ifndef PTXPORT_RUN_DRIVER_H

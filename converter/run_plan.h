@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // run_plan.h - what a validated run converts, worked out once before
 // anything is written.
 #ifndef PTXPORT_RUN_PLAN_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_validation.cpp - the validation phase of ptxport: nothing is written
 // and no banner is shown until every check here has passed.
 #include "run_validation.h"

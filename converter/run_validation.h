@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // run_validation.h - everything a run checks before it writes anything:
 // the arguments, every LAS file, the format against the record type and the
 // names of the files it would write.

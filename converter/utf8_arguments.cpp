@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // utf8_arguments.cpp - the wide argument vector of Windows in UTF-8.
 #include "utf8_arguments.h"
 

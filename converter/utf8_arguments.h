@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // utf8_arguments.h - the command line as UTF-8 on every platform.  Windows
 // hands a program its arguments in UTF-16 (the ANSI vector loses every
 // character outside the code page); the command works on UTF-8 throughout.

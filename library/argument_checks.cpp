@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // argument_checks.cpp - checks of command-line arguments that the suite's
 // other tools take: a yes/no flag and the name of a DEM file.
 #include "TAMARAK_LiDAR.h"

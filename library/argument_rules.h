@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // argument_rules.h - the rules of the library's argument checks, without
 // their messages and exits, for callers that must not end the process.
 #ifndef TAMARAK_ARGUMENT_RULES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // credits.cpp - the banner that every tool of the suite prints.
 #include "TAMARAK_LiDAR.h"
 #include "product_name.h"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // file_extension.h - the file name extension rule that the library's
 // check_file_extension and the command's LAS-or-list test share.
 #ifndef TAMARAK_FILE_EXTENSION_H

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // file_handle.h - a C stream that closes itself, for code whose every
 // return must leave no file open.
 #ifndef TAMARAK_FILE_HANDLE_H

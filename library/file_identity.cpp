@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // file_identity.cpp - file identity from the volume and file index on
 // Windows, from st_dev and st_ino elsewhere.
 #include "file_identity.h"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // file_identity.h - which file a name leads to, so that two names of one
 // file (links, a relative and an absolute path, another case on a
 // case-insensitive volume) can be recognised as the same file.

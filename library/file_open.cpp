@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // file_open.cpp - UTF-8 file names and 64-bit seeks on Windows and POSIX.
 #include "file_open.h"
 

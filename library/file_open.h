@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // file_open.h - opening and positioning files by UTF-8 name on every
 // platform: the one place where the library and the command meet the
 // host's file name encoding and its widest seek.

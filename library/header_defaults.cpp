@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // header_defaults.cpp - initialize_header10/11/12: fill a caller's public
 // header record with the library's defaults for an empty file without
 // variable-length records.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // header_update.cpp - update_header: brings a LAS file's point count, counts
 // by return number and X, Y, Z extents into line with the point records the
 // file really holds, rewriting them in place in one pass.

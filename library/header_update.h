@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // header_update.h - update_header for callers that must not end the
 // process, such as a fuzzer that calls it millions of times.
 #ifndef TAMARAK_HEADER_UPDATE_H

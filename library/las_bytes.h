@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // las_bytes.h - little-endian loads and stores for LAS byte images.
 //
 // LAS files are little-endian whatever the host.  Every field of a record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // las_checks.cpp - the library's input checks: file access, file name
 // extensions, LAS file validation and numeric command-line arguments.
 #include "TAMARAK_LiDAR.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // las_type.cpp - the header test that a file still has the type it was
 // validated with, and the report for a LAS 1.0 or 1.1 file that declares a
 // point format it cannot have.

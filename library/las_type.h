@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // las_type.h - the record type of a LAS file: which LAS version and point
 // data format it has, and what follows from that pair.
 //

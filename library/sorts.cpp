@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sorts.cpp - in-place quicksorts of 32-bit integer and double keys that
 // apply every exchange of two keys to a companion index array as well.
 //

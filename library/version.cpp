@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // version.cpp - tamarak_lidar_version: the version of the library a program
 // actually runs with, which may differ from the header it was compiled with.
 #include "TAMARAK_LiDAR.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks that a binary exports every routine of the library by name:
 #   cmake -DNM=<nm> -DBINARY=<file> -P check_exports.cmake
 #   cmake -DOBJDUMP=<objdump> -DBINARY=<file.exe|dll> -P check_exports.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // fault_injection.cpp - a preloaded library that changes the file system at
 // an exact moment of a run, so that tests can meet files that change
 // between validation and conversion without racing against the command.

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* header_c11_check.c - the public header must compile as plain C11, so that
  * tools written in C can use the library, and the records must have the
  * layout of the file format as a C compiler sees them too. */

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # install_consumers.sh - installs the built project into a temporary prefix
 # and uses it as a developer or a surveyor would: builds the example C and
 # C++ consumers in examples/consumer against the installed CMake package

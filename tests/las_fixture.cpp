@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // las_fixture.cpp - the LAS file builder and file helpers of the tests.
 #include "las_fixture.h"
 

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // las_fixture.h - builds LAS files byte by byte for the tests.
 //
 // A LasFixture describes one file: header fields, point records, the bytes

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* record_layout.h - the sizes and field offsets that the LAS file format
  * fixes for the library's packed records, checked at compile time.  Included
  * by one C11 and one C++ translation unit of the tests, so that both

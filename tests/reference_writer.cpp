@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // reference_writer.cpp - the tests' printf-based point writer.
 #include "reference_writer.h"
 

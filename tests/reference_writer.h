@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // reference_writer.h - an independent, slow point writer for the tests: it
 // decodes every record field by field and prints each row with snprintf and
 // the conversions the formats are defined by, so the converter's fast rows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_command.cpp - child processes for the tests, with captured output.
 #include "run_command.h"
 

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // run_command.h - runs the built command, or a piece of the library that may
 // end the process, in a child process and captures what it prints.
 #ifndef TESTS_RUN_COMMAND_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_argument_checks.cpp - the yes/no flag and DEM name checks: what they
 // print on standard output, in order, and whether they return or end the
 // process, and with which exit status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the command's argument rules: the LAS-or-list test, the format
 // number, the format against the record type and the reading of lists.
 #include "command_line.h"

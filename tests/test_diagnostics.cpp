@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lines ptxport adds on standard error: a truncated file, a compressed
 // file, an unreadable file, a LAS file read as a list.  Standard output and
 // the exit status stay what they are without them.

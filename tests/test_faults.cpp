@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fault tests, end to end: files that vanish or change between validation
 // and conversion, folders that cannot be written, files beyond 4 GiB, long
 // and odd names.  Every run ends with the right message and status, and the

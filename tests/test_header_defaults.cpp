@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_header_defaults.cpp - initialize_header10/11/12 write exactly the
 // default bytes of an empty file's header and leave the text tails alone;
 // a header so filled becomes usable once format and record length are set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the header description file: the 34 lines, their labels,
 // alignment and value conversions.
 #include "header_description.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_header_update.cpp - update_header on LAS files built byte by byte:
 // counts by return number, true extents, files without records, the bytes
 // it may change, every way it can fail, and its export from the shared

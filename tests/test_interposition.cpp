@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_interposition.cpp - a program that defines a routine of the library's
 // name and links the shared library leaves the library's own calls alone.
 #include "las_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the library's input checks and banner: file_access,
 // check_file_extension, error_msg, check_las, check_numeric_argument and
 // credits, with the exact messages they print.

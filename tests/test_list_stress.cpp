@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A list of 200 small files of mixed sizes converted in one run: every
 // output equals that of a run over the file alone.
 #include "las_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_number_format.cpp - the point writer's number conversions, compared
 // byte for byte with glibc's snprintf.
 //

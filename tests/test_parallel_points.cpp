@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the point path with worker threads: the same bytes as one thread
 // for every format, layout, block boundary and worker count, in the writer
 // and in whole runs; failures that stop the workers at once; the affinity

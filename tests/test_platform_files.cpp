@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the file helpers that differ by platform: names outside any ANSI
 // code page, seeks past 2 GiB and 4 GiB, and file identity.
 #include "file_identity.h"

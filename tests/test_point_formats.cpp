@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the point writer: column-name lines, rows of every format on
 // every record type, value decoding and the end of the point data.
 #include "file_open.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks against LAS files written by other software, where the folder of
 // such files sits beside the repository; skipped with a message elsewhere.
 // Every accepted file is converted and compared with the printf reference

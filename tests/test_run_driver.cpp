@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The driver called in-process, as another program of the suite could call
 // it: a complete run returns 0, a failure during conversion returns -1 with
 // its message instead of ending the process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end tests: the built command run as a user runs it, with its
 // standard output, exit status and the files it leaves behind.
 #include "TAMARAK_LiDAR.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_sorts.cpp - the eight quicksorts: the order in which they leave keys and
 // companion indices, their ranges and depth budgets, and their stack use on
 // arrangements that cost n^2 comparisons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_version.cpp - one version everywhere: the header's macros, the
 // routine in the static and in the shared library, and the version the build
 // gives the shared library and the CMake and pkg-config packages.

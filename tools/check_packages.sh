@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # check_packages.sh - checks the three .deb files that `make package` made:
 # lintian reports no error, each package carries its licence and change log,
 # the development package depends on the shared library of its own version,

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # ensure_packages.sh - installs the Debian packages that a make target needs
 # and this machine lacks: apt-get update once, then apt-get install, through
 # sudo when not run as root.  Where that cannot be done it names the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs clang and its libFuzzer runtime from Debian where they are missing.
 set -euo pipefail
 have_fuzzer() {

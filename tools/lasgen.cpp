@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lasgen.cpp - writes synthetic LAS files for demos, tests and benchmarks.
 //
 //   lasgen <output.las> <LASType 1-8> <points> [seed]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Zips the installed Windows build (make windows) for users:
 #   tools/package_windows.sh <windows build folder>
 # gives <folder>/packages/ptxport-<version>-windows-x64.zip with the command,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every fuzz target for a given time on a working copy of its seeds:
 #   tools/run_fuzzers.sh <fuzz build folder> <seconds per target>
 # Fails on the first crash or sanitizer report; the input that caused it is

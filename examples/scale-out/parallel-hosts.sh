@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # parallel-hosts.sh - converts tiles on several machines with GNU parallel,
 # one ptxport run per tile, so that a bad tile fails alone:
 #

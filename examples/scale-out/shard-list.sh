@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # shard-list.sh - splits a list of LAS tiles into shards for a Slurm job
 # array, one shard per array task, numbered from 0:
 #

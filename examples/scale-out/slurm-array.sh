@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # slurm-array.sh - the Slurm job script: array task N converts the shard
 # SHARD_DIR/shard-NNNN (made by shard-list.sh) with one ptxport run:
 #

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # slurm-submit.sh - shards a tile list, submits the array over the shards and
 # a summary job that runs when every task has ended:
 #

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # slurm-summary.sh - after the array: lists the shards whose task failed or
 # left no exit status (cancelled, timed out, never run), with the last lines
 # of each one's log, and writes their task ids to SHARD_DIR/resubmit.txt:

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * TAMARAK_LiDAR.h - public interface of the TAMARAK LiDAR library.
  *

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # run.sh - the project on a bare Debian 12 machine: builds a minimal root
 # with debootstrap (minbase, build-essential and git only) in DIR/root,
 # clones the repository's committed HEAD into it and, inside with chroot,

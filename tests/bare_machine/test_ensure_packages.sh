@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # test_ensure_packages.sh - checks tools/ensure_packages.sh against stand-ins
 # for apt-get, sudo and id: what it runs, in which order, as whom, and what
 # it says when it cannot install.  Prints "N passed, N failed".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the command-line rules on arbitrary texts, in process.  The
 // number test, the format number and the list reader are each compared with
 // the C library reading they are defined by, wherever that reading is free

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: check_las on arbitrary file contents.  Besides the
 // sanitizers, it checks that an accepted file has a whole public header
 // that declares the type returned.

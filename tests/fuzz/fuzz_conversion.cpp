@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: a whole conversion of arbitrary file contents, the header
 // description and the point file in every format the file's type serves.
 // The rows must equal those of the printf-based reference writer byte for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // fuzz_files.cpp - scratch files and silenced output for the fuzz targets.
 #include "fuzz_files.h"
 

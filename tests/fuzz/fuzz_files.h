@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 // fuzz_files.h - what the file-based fuzz targets share: a scratch folder
 // and the input written to a file there.  Linking fuzz_files.cpp also sends
 // standard output to /dev/null: the routines print their messages for

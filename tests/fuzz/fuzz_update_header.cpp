@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: update_header on arbitrary file contents, in process.  A
 // refused file must be left exactly as it was; an updated one keeps its
 // length and differs only in the recomputed header bytes.

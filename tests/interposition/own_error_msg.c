@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* own_error_msg.c - a program with an error_msg of its own, linked against
  * the shared library, that calls check_las on the file it is given and
  * prints the result.  The library's calls of error_msg must still reach the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # daemons.sh - private daemons for the scale-out test: a one-node Slurm
 # cluster with its own munged, and an sshd on loopback addresses. Everything
 # lives in one scratch folder; each daemon's pid is recorded so that

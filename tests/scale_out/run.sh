@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # run.sh - runs the scale-out recipes of examples/scale-out for real: a Slurm
 # job array on a private one-node cluster, and GNU parallel over ssh to two
 # loopback "hosts". Every output must equal, byte for byte, that of a plain

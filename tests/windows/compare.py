@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs the Windows build of ptxport under Wine and the Linux build side by
 side on the same inputs and arguments, and fails on any difference.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_fixtures.cpp - writes the LAS files on which compare.py runs the
 // Linux and the Windows build side by side.
 //

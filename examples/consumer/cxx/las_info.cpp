@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // las_info.cpp - checks the LAS files named on its command line with
 // check_las and shows the defaults that initialize_header12 gives a fresh
 // LAS 1.2 header: a small C++ user of the TAMARAK LiDAR library.
