@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     for (int format = 0; format < 20; ++format) {
         const std::string got = convert(name, format, type);
         const std::string want =
-            fixture::referencePointFile(image, format, type);
+            fixture::referencePointFile(image, format, type.code());
         if (got != want)
             mismatch(format, got, want);
     }
