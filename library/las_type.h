@@ -122,14 +122,6 @@ class LasType {
     int16_t code_ = 0;
 };
 
-// The eight types, in code order.
-inline constexpr std::array<LasType, 8> kAllLasTypes = [] {
-    std::array<LasType, 8> all{};
-    for (int16_t code = 1; code <= 8; ++code)
-        all[static_cast<std::size_t>(code - 1)] = LasType::from_code(code);
-    return all;
-}();
-
 // The record size of a LAS point data format 0 to 3 (that of LAS 1.2).
 constexpr std::size_t record_size_of_format(unsigned point_format) {
     return LasType::of(2, point_format).record_size();
