@@ -52,14 +52,8 @@ int failCreate(const std::string &name, int error) {
 uint64_t recordBytes(const std::string &name, const LAS12Header &h) {
     std::error_code ec;
     const uintmax_t size =
-        std::filesystem::file_size(std::u8string(name.begin(), name.end()), ec);
+        std::filesystem::file_size(tamarak::utf8_path(name), ec);
     return !ec && size > h.OffsetToData ? size - h.OffsetToData : 0;
-}
-
-// Whole records between the first one and the end of the file.
-uint64_t wholeRecords(const std::string &name, const LAS12Header &h,
-                      std::size_t record_size) {
-    return recordBytes(name, h) / record_size;
 }
 
 // Closes a stream that was written; false if the close lost data.
@@ -99,11 +93,12 @@ int writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
 
 int16_t writePoints(const RunPlan &plan, const RunOptions &options,
                     const LasFileNames &file, const LAS12Header &h,
-                    std::FILE *in, std::FILE *out, PointBuffers &buffers) {
+                    uint64_t record_bytes, std::FILE *in, std::FILE *out,
+                    PointBuffers &buffers) {
     PointPath path;
     path.shape.workers = options.workers ? options.workers : usableCpuCount();
     path.shape.records_per_block = options.records_per_block;
-    path.record_bytes = recordBytes(file.las, h);
+    path.record_bytes = record_bytes;
     std::unique_ptr<Progress> progress = progressOnTerminal(
         file.las, path.record_bytes / plan.type.record_size(),
         options.progress);
@@ -124,15 +119,15 @@ int writePointFile(const RunPlan &plan, const RunOptions &options,
     File out(tamarak::open_file(file.points.c_str(), ptx::kPointFileMode));
     if (!out)
         return failCreate(file.points, errno);
+    const uint64_t record_bytes = recordBytes(file.las, h);
     errno = 0;
-    const int16_t result =
-        writePoints(plan, options, file, h, in, out.get(), buffers);
+    const int16_t result = writePoints(plan, options, file, h, record_bytes, in,
+                                       out.get(), buffers);
     if (result == kPointsReadError)
         return failRead(file.las, errno);
     if (!closeWritten(out) || result == kPointsWriteError)
         return failWrite(file.points, errno);
-    warnIfTruncated(file.las,
-                    wholeRecords(file.las, h, plan.type.record_size()),
+    warnIfTruncated(file.las, record_bytes / plan.type.record_size(),
                     h.NumberOfPointReturns);
     return 0;
 }

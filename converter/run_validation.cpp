@@ -117,12 +117,6 @@ bool identityOf(const std::string &name, FileIdentity &id) {
     return tamarak::identify_file(name.c_str(), id);
 }
 
-// Names are UTF-8; a path built from a plain string would take the ANSI
-// code page on Windows and turn other characters into '?'.
-std::filesystem::path utf8Path(const std::string &name) {
-    return std::filesystem::path(std::u8string(name.begin(), name.end()));
-}
-
 // Refuses a run that would write over one of its own inputs: through a
 // list named like an output, a link, or another name for the same file.
 void validateOutputsSpareInputs(const RunPlan &plan) {
@@ -164,10 +158,10 @@ void validateOutputsAreDistinct(const RunPlan &plan) {
         for (const bool header : {true, false}) {
             const std::string &output = header ? file.header : file.points;
             std::error_code ec;
-            std::filesystem::path key =
-                std::filesystem::weakly_canonical(utf8Path(output), ec);
+            std::filesystem::path key = std::filesystem::weakly_canonical(
+                tamarak::utf8_path(output), ec);
             if (ec) // no exception may leave validation: compare the names
-                key = utf8Path(output).lexically_normal();
+                key = tamarak::utf8_path(output).lexically_normal();
             const auto [at, added] =
                 writers.emplace(key, Writer{las, header, &file.las});
             if (added || (at->second.las == las && at->second.header == header))

@@ -7,9 +7,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#ifdef _WIN32
+#include <filesystem>
 #include <string>
-#endif
 
 namespace tamarak {
 
@@ -22,6 +21,12 @@ std::FILE *open_file(const char *utf8_name, const char *mode);
 // Positions a stream at a byte offset from the start of the file, with a
 // 64-bit offset everywhere; 0 on success, as fseek.
 int seek_to(std::FILE *f, uint64_t offset);
+
+// A path from a UTF-8 name.  A path built from a plain string would take
+// the ANSI code page on Windows and turn other characters into '?'.
+inline std::filesystem::path utf8_path(const std::string &name) {
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
 
 #ifdef _WIN32
 // The UTF-16 form of a UTF-8 text; false if the text is not valid UTF-8.
