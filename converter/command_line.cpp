@@ -8,45 +8,37 @@
 #include <cstdio>
 #include <cstdlib>
 
-void usage() {
-    std::fputs("Usage: PTXPORT <LAS File | ASCII List> <Format>\n\n"
-               "          Format:  0: All\n"
-               "                   1: X\n"
-               "                   2: Y\n"
-               "                   3: Z\n"
-               "                   4: Intensity\n"
-               "                   5: Return Number\n"
-               "                   6: Number of Returns\n"
-               "                   7: Scan Direction\n"
-               "                   8: Edge of Flight Line\n"
-               "                   9: Classification\n"
-               "                  10: Scan Angle Rank\n"
-               "                  11: File Marker / User Data\n"
-               "                  12: User Bit Field / Point Source ID\n"
-               "                  13: GPSTime (if available)\n"
-               "                  14: RGB (if available)\n"
-               "                  15: X Y Z\n"
-               "                  16: X Y Z Intensity\n"
-               "                  17: X Y Z GPSTime\n"
-               "                  18: X Y Z Intensity GPSTime\n"
-               "                  19: X Y Z RGB\n",
-               stdout);
+std::string usageText() {
+    return "Usage: PTXPORT <LAS File | ASCII List> <Format>\n\n"
+           "          Format:  0: All\n"
+           "                   1: X\n"
+           "                   2: Y\n"
+           "                   3: Z\n"
+           "                   4: Intensity\n"
+           "                   5: Return Number\n"
+           "                   6: Number of Returns\n"
+           "                   7: Scan Direction\n"
+           "                   8: Edge of Flight Line\n"
+           "                   9: Classification\n"
+           "                  10: Scan Angle Rank\n"
+           "                  11: File Marker / User Data\n"
+           "                  12: User Bit Field / Point Source ID\n"
+           "                  13: GPSTime (if available)\n"
+           "                  14: RGB (if available)\n"
+           "                  15: X Y Z\n"
+           "                  16: X Y Z Intensity\n"
+           "                  17: X Y Z GPSTime\n"
+           "                  18: X Y Z Intensity GPSTime\n"
+           "                  19: X Y Z RGB\n";
 }
 
-// The library's extension rule, except that a name too short or without
-// its dot ends the run, and a different extension is no error but the sign
-// of a list file.
-int16_t checkFileExtension(const char *filename, const char *extension) {
-    switch (tamarak::match_extension(filename, extension)) {
-    case tamarak::Extension::matches:
-        return 0;
-    case tamarak::Extension::differs:
-        return -1;
-    case tamarak::Extension::too_short:
-    case tamarak::Extension::no_dot:
-        break;
-    }
-    std::exit(-1);
+void usage() {
+    std::fputs(usageText().c_str(), stdout);
+}
+
+tamarak::Extension checkFileExtension(const char *filename,
+                                      const char *extension) {
+    return tamarak::match_extension(filename, extension);
 }
 
 // The integer reading follows atoi (an optional sign, then the leading

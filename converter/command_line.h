@@ -4,17 +4,22 @@
 #ifndef PTXPORT_COMMAND_LINE_H
 #define PTXPORT_COMMAND_LINE_H
 
+#include "file_extension.h"
 #include "las_type.h"
 
 #include <cstdint>
+#include <string>
 
-// Writes the usage text.
+// The usage text, and usage() that writes it.
+std::string usageText();
 void usage();
 
-// 0 if filename ends in a dot and exactly extension, -1 if it ends in a dot
-// and three other characters.  A name of four characters or fewer, or one
-// without a dot before its last three, ends the process with a message.
-int16_t checkFileExtension(const char *filename, const char *extension);
+// Whether filename ends in a dot and exactly extension (a LAS file), in a
+// dot and three other characters (a list file), or in neither: a name of
+// four characters or fewer, or one without a dot before its last three,
+// which the run refuses with tamarak::extension_message.
+tamarak::Extension checkFileExtension(const char *filename,
+                                      const char *extension);
 
 // The format number that text selects, 0 to 19, or -1 if it selects none.
 // The text has passed check_numeric_argument.

@@ -2,9 +2,9 @@
 // diagnostics.cpp - the standard-error lines of ptxport.
 #include "diagnostics.h"
 
-#include "TAMARAK_LiDAR.h"
 #include "file_handle.h"
 #include "file_open.h"
+#include "las_layout.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,51 +12,63 @@
 
 namespace {
 
-constexpr std::size_t kFormatAt = offsetof(LAS12Header, PointDataFormatID);
-// Compressed LAS (LAZ) marks its point data format with the top bit.
-constexpr unsigned kCompressedBit = 0x80;
-
-// Reads the first bytes of a file; how many it got, or -1 (errno set) if
-// the file cannot be opened.
-long readHead(const std::string &name, unsigned char *head, std::size_t n) {
+// Reads the first bytes of a file; how many it got (none if it cannot be
+// opened).
+std::size_t readHead(const std::string &name, unsigned char *head,
+                     std::size_t n) {
     tamarak::File f(tamarak::open_file(name.c_str(), "rb"));
-    if (!f)
-        return -1;
-    return static_cast<long>(std::fread(head, 1, n, f.get()));
+    return f ? std::fread(head, 1, n, f.get()) : 0;
+}
+
+// Whether the verdict, or the file's first bytes where the verdict came
+// from its name alone, show compressed LAS.
+bool looksCompressed(const std::string &name,
+                     const tamarak::LasVerdict &verdict) {
+    using tamarak::LasProblem;
+    switch (verdict.problem) {
+    case LasProblem::wrong_extension:
+    case LasProblem::name_too_short:
+    case LasProblem::no_dot:
+        break;
+    default:
+        return verdict.compressed;
+    }
+    unsigned char head[tamarak::layout::kHeaderBytes];
+    return tamarak::examine_header(head, readHead(name, head, sizeof head))
+        .compressed;
 }
 
 } // namespace
 
+std::string systemErrorLine(const std::string &name, int error) {
+    if (error == 0)
+        return {};
+    return "ptxport: " + name + ": " + std::strerror(error) + "\n";
+}
+
 void noteSystemError(const std::string &name, int error) {
-    if (error != 0)
-        std::fprintf(stderr, "ptxport: %s: %s\n", name.c_str(),
-                     std::strerror(error));
+    std::fputs(systemErrorLine(name, error).c_str(), stderr);
 }
 
-void noteRejectedLas(const std::string &name) {
-    unsigned char head[kFormatAt + 1];
-    errno = 0;
-    const long got = readHead(name, head, sizeof head);
-    if (got < 0) {
-        noteSystemError(name, errno);
-        return;
-    }
-    if (static_cast<std::size_t>(got) == sizeof head &&
-        std::memcmp(head, "LASF", 4) == 0 && head[kFormatAt] & kCompressedBit)
-        std::fprintf(stderr,
-                     "ptxport: note: %s looks compressed (LAZ); decompress it "
-                     "to LAS first\n",
-                     name.c_str());
+std::string rejectionNote(const std::string &name,
+                          const tamarak::LasVerdict &verdict) {
+    if (verdict.error != 0)
+        return systemErrorLine(name, verdict.error);
+    if (looksCompressed(name, verdict))
+        return "ptxport: note: " + name +
+               " looks compressed (LAZ); decompress it to LAS first\n";
+    return {};
 }
 
-void noteListLooksLikeLas(const std::string &name) {
-    unsigned char head[4];
-    if (readHead(name, head, sizeof head) == sizeof head &&
-        std::memcmp(head, "LASF", 4) == 0)
-        std::fprintf(stderr,
-                     "ptxport: note: %s is a LAS file, read as a list "
-                     "because its extension is not \"las\" in lower case\n",
-                     name.c_str());
+std::string listLooksLikeLasNote(const std::string &name) {
+    using tamarak::layout::kSignature;
+    unsigned char head[sizeof kSignature];
+    if (readHead(name, head, sizeof head) != sizeof head ||
+        std::memcmp(head, kSignature, sizeof head) != 0)
+        return {};
+    return "ptxport: note: " + name +
+           " is a LAS file, read as a list because its extension is not "
+           "\"las\" in lower case\n";
 }
 
 void warnIfTruncated(const std::string &name, uint64_t whole_records,

@@ -1,23 +1,31 @@
 /* SPDX-License-Identifier: MIT */
 // diagnostics.h - the lines ptxport adds on standard error, one per event,
 // to say why something failed or what looks wrong.  Standard output keeps
-// exactly the command's fixed messages; these come in addition.
+// exactly the command's fixed messages; these come in addition.  Each line
+// is made as text, so that validation can hand it back with its verdict.
 #ifndef PTXPORT_DIAGNOSTICS_H
 #define PTXPORT_DIAGNOSTICS_H
+
+#include "las_verdict.h"
 
 #include <cstdint>
 #include <string>
 
-// "ptxport: NAME: reason" for an operating-system error number.
+// "ptxport: NAME: reason" for an operating-system error number; nothing
+// for 0.
+std::string systemErrorLine(const std::string &name, int error);
+
+// Prints systemErrorLine.
 void noteSystemError(const std::string &name, int error);
 
 // Why a file that check_las refused cannot be read as LAS, where more can
 // be said than its message: the system's reason when it cannot be opened,
 // or that it looks compressed (LAZ).
-void noteRejectedLas(const std::string &name);
+std::string rejectionNote(const std::string &name,
+                          const tamarak::LasVerdict &verdict);
 
 // A list file that is in fact a LAS file, named with a capital extension.
-void noteListLooksLikeLas(const std::string &name);
+std::string listLooksLikeLasNote(const std::string &name);
 
 // A LAS file whose point records end before the count its header declares.
 void warnIfTruncated(const std::string &name, uint64_t whole_records,

@@ -181,5 +181,13 @@ int convertRun(const RunPlan &plan, const RunOptions &options) {
 }
 
 int runPtxport(int argc, char **argv, const RunOptions &options) {
-    return convertRun(validateRun(argc, argv), options);
+    const Validation validation = validateRun(argc, argv);
+    if (const Refusal *refusal = std::get_if<Refusal>(&validation)) {
+        std::fputs(refusal->message.c_str(), stdout);
+        std::fputs(refusal->reasons.c_str(), stderr);
+        return kFailed;
+    }
+    const RunPlan &plan = std::get<RunPlan>(validation);
+    std::fputs(plan.notes.c_str(), stderr);
+    return convertRun(plan, options);
 }

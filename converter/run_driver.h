@@ -24,9 +24,9 @@ struct RunOptions {
 // stay complete.
 int convertRun(const RunPlan &plan, const RunOptions &options);
 
-// The command: ptxport <LAS File | ASCII List> <Format>.  A failure during
-// validation ends the process with status -1 after its message; otherwise
-// returns what convertRun returns.
+// The command: ptxport <LAS File | ASCII List> <Format>.  A run that
+// validation refuses gets its message and returns -1, with nothing
+// written; otherwise returns what convertRun returns.
 int runPtxport(int argc, char **argv, const RunOptions &options);
 
 #endif

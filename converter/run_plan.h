@@ -16,6 +16,7 @@ struct RunPlan {
     std::vector<LasFileNames> files; // in the order they are converted
     tamarak::LasType type;           // shared by every file of the run
     int format = 0;
+    std::string notes; // standard-error lines found on the way
 };
 
 #endif

@@ -1,29 +1,31 @@
 // SPDX-License-Identifier: MIT
 // run_validation.cpp - the validation phase of ptxport: nothing is written
-// and no banner is shown until every check here has passed.
+// and no banner is shown until every check here has passed.  Each check
+// gives back a refusal instead of printing; a list is read to its end even
+// after a refused file, so that one run names every file that needs fixing.
 #include "run_validation.h"
 
-#include "TAMARAK_LiDAR.h"
+#include "argument_rules.h"
 #include "command_line.h"
 #include "diagnostics.h"
+#include "file_handle.h"
 #include "file_identity.h"
 #include "file_open.h"
 #include "las_type.h"
+#include "las_verdict.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <utility>
 
+using tamarak::LasProblem;
 using tamarak::LasType;
+using tamarak::LasVerdict;
 
 namespace {
-
-[[noreturn]] void fail() {
-    std::exit(-1);
-}
 
 // White space as the C library's "%s" conversion sees it.
 bool isListSpace(int c) {
@@ -31,84 +33,140 @@ bool isListSpace(int c) {
            c == '\r';
 }
 
-void validateArgumentCount(int argc) {
-    if (argc == 3)
-        return;
-    std::printf("\n\nMissing, or excessive number of, arguments\n\n");
-    usage();
-    fail();
+// The last line of a message that holds any text.
+std::string lastLine(const std::string &message) {
+    const std::size_t end = message.find_last_not_of('\n');
+    if (end == std::string::npos)
+        return {};
+    const std::size_t begin = message.rfind('\n', end);
+    return message.substr(begin == std::string::npos ? 0 : begin + 1,
+                          end - (begin == std::string::npos ? 0 : begin + 1) +
+                              1);
 }
 
-RunPlan validateList(const char *list_name) {
-    std::FILE *list = tamarak::open_file(list_name, "r");
-    if (!list) {
-        const int error = errno;
-        std::printf("\nCannot open input ASCII file %s for reading\n",
-                    list_name);
-        noteSystemError(list_name, error);
-        fail();
-    }
-    noteListLooksLikeLas(list_name);
-    const std::vector<std::string> names = readListTokens(list);
-    std::fclose(list);
+// The one-line reason for a refused file: the last line of the message
+// check_las prints, or for an untyped file the reason it is untyped.
+std::string reasonLine(const std::string &name, const LasVerdict &v) {
+    if (v.problem == LasProblem::untyped)
+        return lastLine(tamarak::untyped_message(name.c_str(), v));
+    return lastLine(tamarak::las_message(name.c_str(), v));
+}
+
+// The files of one record type in a list.
+struct TypeGroup {
+    LasType type;
+    std::size_t count = 0;
+    std::string first;
+};
+
+void addToGroups(std::vector<TypeGroup> &groups, LasType type,
+                 const std::string &name) {
+    for (TypeGroup &g : groups)
+        if (g.type == type) {
+            ++g.count;
+            return;
+        }
+    groups.push_back({type, 1, name});
+}
+
+// One line per record type, where a list holds more than one.
+std::string typeLines(const std::string &list,
+                      const std::vector<TypeGroup> &groups) {
+    if (groups.size() < 2)
+        return {};
+    std::string lines;
+    for (const TypeGroup &g : groups)
+        lines += "ptxport: " + list + ": " + std::to_string(g.count) +
+                 (g.count == 1 ? " file is" : " files are") + " LAS 1." +
+                 std::to_string(g.type.version_minor()) + " point format " +
+                 std::to_string(g.type.point_format()) + ", the first " +
+                 g.first + "\n";
+    return lines;
+}
+
+Validation validateList(const std::string &list_name) {
+    errno = 0;
+    tamarak::File list(tamarak::open_file(list_name.c_str(), "r"));
+    if (!list)
+        return Refusal{"\nCannot open input ASCII file " + list_name +
+                           " for reading\n",
+                       systemErrorLine(list_name, errno)};
+    const std::string notes = listLooksLikeLasNote(list_name);
+    const std::vector<std::string> names = readListTokens(list.get());
+    list.reset();
+
     RunPlan plan;
     plan.list_mode = true;
+    plan.notes = notes;
+    std::optional<Refusal> refusal;
+    std::string also_refused;
+    std::vector<TypeGroup> groups;
     for (const std::string &name : names) {
-        const LasType type = LasType::from_code(check_las(name.c_str()));
-        if (!type.valid()) {
-            noteRejectedLas(name);
-            std::printf("%s (listed in %s) is not a valid LAS file\n",
-                        name.c_str(), list_name);
-            fail();
+        const LasVerdict v = tamarak::examine_las(name.c_str());
+        if (v.problem != LasProblem::none) {
+            if (refusal)
+                also_refused += "ptxport: " + name +
+                                ": also refused: " + reasonLine(name, v) + "\n";
+            else
+                refusal = Refusal{tamarak::las_message(name.c_str(), v) + name +
+                                      " (listed in " + list_name +
+                                      ") is not a valid LAS file\n",
+                                  notes + rejectionNote(name, v)};
+            continue;
         }
-        if (!plan.type.valid())
-            plan.type = type;
-        else if (type != plan.type) {
-            std::printf("\nType of file %s differs from that of previous "
-                        "files in %s\n",
-                        name.c_str(), list_name);
-            fail();
+        addToGroups(groups, v.type, name);
+        if (refusal)
+            continue;
+        if (plan.type.valid() && v.type != plan.type) {
+            refusal = Refusal{"\nType of file " + name +
+                                  " differs from that of previous files in " +
+                                  list_name + "\n",
+                              notes};
+            continue;
         }
+        plan.type = v.type;
         plan.files.push_back(namesFor(name));
     }
-    if (plan.files.empty()) {
-        std::printf("\nFile %s contains no valid .las files\n", list_name);
-        fail();
+    if (refusal) {
+        // The tokens of a LAS file read as a list are no names worth a line
+        // each.
+        if (notes.empty())
+            refusal->reasons += also_refused + typeLines(list_name, groups);
+        return *refusal;
     }
+    if (plan.files.empty())
+        return Refusal{
+            "\nFile " + list_name + " contains no valid .las files\n", notes};
     return plan;
 }
 
-RunPlan validateSingleFile(const char *las_name) {
-    const int16_t code = check_las(las_name);
-    if (code == 0)
-        tamarak::report_untyped_las(las_name);
-    if (code < 1) {
-        noteRejectedLas(las_name);
-        fail();
-    }
+Validation validateSingleFile(const std::string &las_name) {
+    const LasVerdict v = tamarak::examine_las(las_name.c_str());
+    if (v.problem == LasProblem::untyped)
+        return Refusal{tamarak::untyped_message(las_name.c_str(), v), {}};
+    if (v.problem != LasProblem::none)
+        return Refusal{tamarak::las_message(las_name.c_str(), v),
+                       rejectionNote(las_name, v)};
     RunPlan plan;
-    plan.type = LasType::from_code(code);
+    plan.type = v.type;
     plan.files.push_back(namesFor(las_name));
     return plan;
 }
 
-int validateFormat(const char *text, const char *first_argument, LasType type) {
-    check_numeric_argument(text);
-    const int format = parseFormatNumber(text);
-    if (format < 0) {
-        std::printf("\nError in Format specified\n\n");
-        usage();
-        fail();
-    }
-    if (formatNeedsMissingGpsTime(format, type)) {
-        std::printf("\n%s does not contain GPS Time data\n", first_argument);
-        fail();
-    }
-    if (formatNeedsMissingColour(format, type)) {
-        std::printf("\n%s does not contain RGB data\n", first_argument);
-        fail();
-    }
-    return format;
+std::optional<Refusal> validateFormat(const char *text, RunPlan &plan) {
+    if (!tamarak::numeric_argument_is_valid(text))
+        return Refusal{tamarak::numeric_argument_message(text), {}};
+    plan.format = parseFormatNumber(text);
+    if (plan.format < 0)
+        return Refusal{"\nError in Format specified\n\n" + usageText(), {}};
+    if (formatNeedsMissingGpsTime(plan.format, plan.type))
+        return Refusal{"\n" + plan.first_argument +
+                           " does not contain GPS Time data\n",
+                       {}};
+    if (formatNeedsMissingColour(plan.format, plan.type))
+        return Refusal{
+            "\n" + plan.first_argument + " does not contain RGB data\n", {}};
+    return std::nullopt;
 }
 
 using tamarak::FileIdentity;
@@ -119,7 +177,7 @@ bool identityOf(const std::string &name, FileIdentity &id) {
 
 // Refuses a run that would write over one of its own inputs: through a
 // list named like an output, a link, or another name for the same file.
-void validateOutputsSpareInputs(const RunPlan &plan) {
+std::optional<Refusal> validateOutputsSpareInputs(const RunPlan &plan) {
     std::map<FileIdentity, const std::string *> inputs;
     FileIdentity id;
     if (plan.list_mode && identityOf(plan.first_argument, id))
@@ -134,18 +192,20 @@ void validateOutputsSpareInputs(const RunPlan &plan) {
             const auto hit = inputs.find(id);
             if (hit == inputs.end())
                 continue;
-            std::printf("\nOutput file %s would overwrite input file %s\n",
-                        output->c_str(), hit->second->c_str());
-            fail();
+            return Refusal{"\nOutput file " + *output +
+                               " would overwrite input file " + *hit->second +
+                               "\n",
+                           {}};
         }
     }
+    return std::nullopt;
 }
 
 // Refuses a run in which two different outputs share one name, such as the
 // header description of X.las and the point file of X_hdr.las: the second
 // would silently replace the first.  A LAS file named twice writes the same
 // two files twice, which loses nothing.
-void validateOutputsAreDistinct(const RunPlan &plan) {
+std::optional<Refusal> validateOutputsAreDistinct(const RunPlan &plan) {
     struct Writer {
         FileIdentity las;
         bool header; // header description, else point file
@@ -166,13 +226,13 @@ void validateOutputsAreDistinct(const RunPlan &plan) {
                 writers.emplace(key, Writer{las, header, &file.las});
             if (added || (at->second.las == las && at->second.header == header))
                 continue;
-            std::printf("\nOutput file %s would be written for both %s and "
-                        "%s\n",
-                        output.c_str(), at->second.name->c_str(),
-                        file.las.c_str());
-            fail();
+            return Refusal{"\nOutput file " + output +
+                               " would be written for both " +
+                               *at->second.name + " and " + file.las + "\n",
+                           {}};
         }
     }
+    return std::nullopt;
 }
 
 } // namespace
@@ -197,14 +257,27 @@ std::vector<std::string> readListTokens(std::FILE *list) {
     return names;
 }
 
-RunPlan validateRun(int argc, char **argv) {
-    validateArgumentCount(argc);
-    const bool list_mode = checkFileExtension(argv[1], "las") != 0;
-    RunPlan plan =
-        list_mode ? validateList(argv[1]) : validateSingleFile(argv[1]);
-    plan.first_argument = argv[1];
-    plan.format = validateFormat(argv[2], argv[1], plan.type);
-    validateOutputsSpareInputs(plan);
-    validateOutputsAreDistinct(plan);
-    return plan;
+Validation validateRun(int argc, char **argv) {
+    if (argc != 3)
+        return Refusal{"\n\nMissing, or excessive number of, arguments\n\n" +
+                           usageText(),
+                       {}};
+    const tamarak::Extension mode = checkFileExtension(argv[1], "las");
+    if (mode != tamarak::Extension::matches &&
+        mode != tamarak::Extension::differs)
+        return Refusal{tamarak::extension_message(argv[1], mode), {}};
+    Validation v = mode == tamarak::Extension::differs
+                       ? validateList(argv[1])
+                       : validateSingleFile(argv[1]);
+    RunPlan *plan = std::get_if<RunPlan>(&v);
+    if (!plan)
+        return v;
+    plan->first_argument = argv[1];
+    if (std::optional<Refusal> r = validateFormat(argv[2], *plan))
+        return *r;
+    if (std::optional<Refusal> r = validateOutputsSpareInputs(*plan))
+        return *r;
+    if (std::optional<Refusal> r = validateOutputsAreDistinct(*plan))
+        return *r;
+    return v;
 }

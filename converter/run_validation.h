@@ -9,11 +9,24 @@
 
 #include <cstdio>
 #include <string>
+#include <variant>
 #include <vector>
 
-// Validates the command line and every input; returns the run to make.
-// Any failure prints its message and ends the process with status -1.
-RunPlan validateRun(int argc, char **argv);
+// Why validation refuses a run: the command's message for the first check
+// that failed, exactly as standard output shows it, and the lines that
+// standard error adds (the system's reason, every further refused file of
+// a list, the record types of a mixed list).
+struct Refusal {
+    std::string message;
+    std::string reasons;
+};
+
+// The run to make, or why there is none.
+using Validation = std::variant<RunPlan, Refusal>;
+
+// Validates the command line and every input.  Prints nothing and never
+// ends the process: the caller reports a refusal.
+Validation validateRun(int argc, char **argv);
 
 // Reads the white-space-separated names of a list file (each name ends at
 // its first zero byte).  A name is whatever lies between white space, so

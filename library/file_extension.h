@@ -4,15 +4,20 @@
 #ifndef TAMARAK_FILE_EXTENSION_H
 #define TAMARAK_FILE_EXTENSION_H
 
+#include <string>
+
 namespace tamarak {
 
 enum class Extension { matches, differs, too_short, no_dot };
 
 // Whether filename ends in a dot and exactly the three characters of
-// extension (case-sensitive).  A name of four characters or fewer, or one
-// without a dot before its last three, gets its message printed here; a
-// different extension is left to the caller to report or not.
+// extension (case-sensitive), or why it cannot: a name of four characters
+// or fewer, or one without a dot before its last three.  Prints nothing.
 Extension match_extension(const char *filename, const char *extension);
+
+// The message of a name too short or without its dot; empty for the other
+// two results, which each caller reports in its own way or not at all.
+std::string extension_message(const char *filename, Extension match);
 
 } // namespace tamarak
 

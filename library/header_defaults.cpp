@@ -8,6 +8,7 @@
 // terminator keep what the caller's record held; callers that need a fully
 // defined record clear it first.
 #include "TAMARAK_LiDAR.h"
+#include "las_layout.h"
 #include "product_name.h"
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr uint16_t kPublicHeaderSize = 227;
+constexpr uint16_t kPublicHeaderSize = tamarak::layout::kHeaderBytes;
 
 static_assert(sizeof tamarak::kProductName <=
                   sizeof(LAS12Header{}.GeneratingSoftware),

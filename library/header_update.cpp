@@ -12,7 +12,9 @@
 #include "file_handle.h"
 #include "file_open.h"
 #include "las_bytes.h"
+#include "las_layout.h"
 #include "las_type.h"
+#include "las_verdict.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,23 +27,9 @@
 #include <span>
 
 using namespace tamarak;
+using namespace tamarak::layout;
 
 namespace {
-
-// Header fields read or rewritten here, as byte offsets.
-constexpr std::size_t kOffOffsetToData = offsetof(LAS12Header, OffsetToData);
-constexpr std::size_t kOffPointCount =
-    offsetof(LAS12Header, NumberOfPointReturns);
-constexpr std::size_t kOffPointsByReturn =
-    offsetof(LAS12Header, NumberOfPointsByReturn);
-// X, Y, Z scale factors, then X, Y, Z offsets, each 8 bytes apart.
-constexpr std::size_t kOffScale = offsetof(LAS12Header, XScaleFactor);
-constexpr std::size_t kOffOffset = offsetof(LAS12Header, XOffset);
-// MaxX, MinX, MaxY, MinY, MaxZ, MinZ.
-constexpr std::size_t kOffExtents = offsetof(LAS12Header, MaxX);
-
-// Byte of a point record whose low three bits hold the return number.
-constexpr std::size_t kOffBitfield = offsetof(LAS12fm0, bitfield);
 
 // The scan reads blocks of whole records of about this size: memory stays
 // constant whatever the point count, and each read is one large system call.
@@ -72,11 +60,11 @@ void tally_block(std::span<const unsigned char> block, std::size_t size,
     for (std::size_t at = 0; at + size <= block.size(); at += size) {
         const unsigned char *record = block.data() + at;
         for (std::size_t axis = 0; axis < 3; ++axis) {
-            const int32_t v = load_i32(record + 4 * axis);
+            const int32_t v = load_i32(record + coordinate_at(axis));
             t.min[axis] = std::min(t.min[axis], v);
             t.max[axis] = std::max(t.max[axis], v);
         }
-        ++t.by_return[record[kOffBitfield] & 7];
+        ++t.by_return[record[kBitfieldAt] & 7];
         ++t.records;
     }
     total = t;
@@ -101,20 +89,20 @@ Outcome scan_records(std::FILE *f, std::size_t size, Tally &t) {
 // Writes the tally into the header image.  A file without records gets
 // zero extents, never a maximum below its minimum.
 void store_tally(unsigned char *header, const Tally &t) {
-    store_u32(header + kOffPointCount, static_cast<uint32_t>(t.records));
-    for (std::size_t n = 1; n <= 5; ++n)
-        store_u32(header + kOffPointsByReturn + 4 * (n - 1),
+    store_u32(header + kPointCountAt, static_cast<uint32_t>(t.records));
+    for (std::size_t n = 1; n <= kReturns; ++n)
+        store_u32(header + kPointsByReturnAt + 4 * (n - 1),
                   static_cast<uint32_t>(t.by_return[n]));
     for (std::size_t axis = 0; axis < 3; ++axis) {
         double max = 0.0, min = 0.0;
         if (t.records > 0) {
-            const double scale = load_f64(header + kOffScale + 8 * axis);
-            const double offset = load_f64(header + kOffOffset + 8 * axis);
+            const double scale = load_f64(header + scale_at(axis));
+            const double offset = load_f64(header + offset_at(axis));
             max = offset + scale * static_cast<double>(t.max[axis]);
             min = offset + scale * static_cast<double>(t.min[axis]);
         }
-        store_f64(header + kOffExtents + 16 * axis, max);
-        store_f64(header + kOffExtents + 16 * axis + 8, min);
+        store_f64(header + max_at(axis), max);
+        store_f64(header + min_at(axis), min);
     }
 }
 
@@ -145,7 +133,7 @@ Outcome recompute(const char *filename, LasType type) {
         !header_declares_type(header, type))
         return Outcome::failed;
     // OffsetToData may reach 4 GiB - 1: seek_to takes any 64-bit offset.
-    if (seek_to(f.get(), load_u32(header + kOffOffsetToData)) != 0)
+    if (seek_to(f.get(), load_u32(header + kOffsetToDataAt)) != 0)
         return Outcome::failed;
 
     Tally t;
@@ -164,14 +152,13 @@ Outcome recompute(const char *filename, LasType type) {
 namespace tamarak {
 
 int16_t try_update_header(const char *filename) {
-    const int16_t type = check_las(filename);
-    if (type < 0)
+    const LasVerdict v = examine_las(filename);
+    std::fputs(las_message(filename, v).c_str(), stdout);
+    if (v.problem == LasProblem::untyped)
+        std::fputs(untyped_message(filename, v).c_str(), stdout);
+    if (v.problem != LasProblem::none)
         return -1;
-    if (type == 0) {
-        report_untyped_las(filename);
-        return -1;
-    }
-    switch (recompute(filename, LasType::from_code(type))) {
+    switch (recompute(filename, v.type)) {
     case Outcome::updated:
         std::printf("\rHeader of file %s has been updated    ", filename);
         std::fflush(stdout);

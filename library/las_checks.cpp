@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: MIT
 // las_checks.cpp - the library's input checks: file access, file name
-// extensions, LAS file validation and numeric command-line arguments.
+// extensions, LAS file validation and numeric command-line arguments.  Each
+// prints the message of a silent test (las_verdict.h, file_extension.h,
+// argument_rules.h), so the tests and their texts serve callers that report
+// in their own way too.
 #include "TAMARAK_LiDAR.h"
 #include "argument_rules.h"
 #include "file_extension.h"
 #include "file_handle.h"
 #include "file_open.h"
-#include "las_bytes.h"
-#include "las_type.h"
+#include "las_verdict.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 using namespace tamarak;
@@ -33,23 +34,44 @@ bool numeric_argument_is_valid(const char *str) {
     return ndots <= 1 && ndashes <= 1 && s != "." && s != "-";
 }
 
+std::string numeric_argument_message(const char *str) {
+    return std::string("\nInvalid argument value (") + str + ")\n";
+}
+
 Extension match_extension(const char *filename, const char *extension) {
     const std::size_t n = std::strlen(filename);
-    if (n <= 4) {
-        std::printf("\nFile name (%s) is too short\n", filename);
+    if (n <= 4)
         return Extension::too_short;
-    }
-    if (filename[n - 4] != '.') {
-        std::printf("\nExtension of file %s should be preceeded by a dot (.)\n",
-                    filename);
+    if (filename[n - 4] != '.')
         return Extension::no_dot;
-    }
     return std::string_view(filename + n - 3) == std::string_view(extension)
                ? Extension::matches
                : Extension::differs;
 }
 
+std::string extension_message(const char *filename, Extension match) {
+    switch (match) {
+    case Extension::too_short:
+        return std::string("\nFile name (") + filename + ") is too short\n";
+    case Extension::no_dot:
+        return std::string("\nExtension of file ") + filename +
+               " should be preceeded by a dot (.)\n";
+    case Extension::matches:
+    case Extension::differs:
+        break;
+    }
+    return {};
+}
+
 } // namespace tamarak
+
+namespace {
+
+void print(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
+}
+
+} // namespace
 
 extern "C" {
 
@@ -67,6 +89,8 @@ int16_t check_file_extension(const char *filename, const char *extension) {
         return 0;
     if (match == Extension::differs)
         std::printf("\nFile extension of %s is not .%s\n", filename, extension);
+    else
+        print(extension_message(filename, match));
     return -1;
 }
 
@@ -86,80 +110,16 @@ void error_msg(int i, const char *text) {
     }
 }
 
-// The whole public header is read at once; each test then looks only at the
-// bytes the read delivered, so no field is ever taken from bytes that the
-// file does not hold.
 int16_t check_las(const char *filename) {
-    if (file_access(filename) != 0) {
-        error_msg(1, filename);
-        return -1;
-    }
-    if (check_file_extension(filename, "las") != 0)
-        return -1;
-
-    File f(open_file(filename, "rb"));
-    if (!f) {
-        std::printf("\nCannot open binary file %s for reading\n\n", filename);
-        return -1;
-    }
-    unsigned char h[kHeaderBytes];
-    const std::size_t got = std::fread(h, 1, sizeof h, f.get());
-    f.reset();
-
-    auto invalid = [filename]() -> int16_t {
-        std::printf("\n%s is not a valid .las file\n\n", filename);
-        return -1;
-    };
-    if (got < 4 || std::memcmp(h, "LASF", 4) != 0)
-        return invalid();
-    constexpr std::size_t kMajorAt = offsetof(LAS12Header, VersionMajor);
-    constexpr std::size_t kMinorAt = offsetof(LAS12Header, VersionMinor);
-    constexpr std::size_t kFormatAt = offsetof(LAS12Header, PointDataFormatID);
-    constexpr std::size_t kLengthAt =
-        offsetof(LAS12Header, PointDataRecordLength);
-    if (got <= kMajorAt)
-        return invalid();
-    const unsigned major = h[kMajorAt];
-    if (major != 1) {
-        std::printf("\nCannot handle las files of version %c.x\n", '0' + major);
-        return -1;
-    }
-    if (got <= kMinorAt)
-        return invalid();
-    const unsigned minor = h[kMinorAt];
-    if (minor > 2) {
-        std::printf("\nCannot handle las files of version %c.%c\n", '0' + major,
-                    '0' + minor);
-        return -1;
-    }
-    if (got <= kFormatAt)
-        return invalid();
-    const unsigned format = h[kFormatAt];
-    if (format > 3) {
-        std::printf("\nPointDataFormatID in %s is %c. Only 0, 1, 2, or 3 is "
-                    "accepted\n",
-                    filename, '0' + format);
-        return -1;
-    }
-    if (got < kLengthAt + 2)
-        return invalid();
-    const unsigned length = load_u16(h + kLengthAt);
-    const LasType type = LasType::of(minor, format);
-    if (type.valid() && type.record_size() != length) {
-        std::printf("\nData format of %s (%c) is incompatible with Length of "
-                    "Data Record (%d)\n",
-                    filename, '0' + format, static_cast<int>(length));
-        return -1;
-    }
-    if (got < kHeaderBytes)
-        return invalid();
-    return type.code();
+    const LasVerdict v = examine_las(filename);
+    print(las_message(filename, v));
+    return v.code();
 }
 
 void check_numeric_argument(const char *str) {
     if (numeric_argument_is_valid(str))
         return;
-    std::printf("\nInvalid argument value (%s)\n", str);
+    print(numeric_argument_message(str));
     std::exit(-1);
 }
 

@@ -17,9 +17,6 @@
 
 namespace tamarak {
 
-// The public header as the tools read it, whatever the version.
-inline constexpr std::size_t kHeaderBytes = sizeof(LAS12Header);
-
 // The four point record layouts: what follows the 20 bytes that all eight
 // records share.  LAS 1.0, 1.1 and 1.2 records of one point data format
 // have the same layout.
@@ -131,10 +128,6 @@ constexpr std::size_t record_size_of_format(unsigned point_format) {
 // version, point format and record length that check_las accepted.  Used
 // where a file is read again after validation and may have been replaced.
 bool header_declares_type(const unsigned char *header, LasType type);
-
-// Prints why a file for which check_las gave 0 cannot be used.  Reads the
-// three header bytes it names again; prints nothing if they cannot be read.
-void report_untyped_las(const char *filename);
 
 } // namespace tamarak
 

@@ -11,30 +11,31 @@
 
 using namespace fixture;
 
-TEST(CheckFileExtensionOfCommand, ModeOrEndOfRun) {
+TEST(CheckFileExtensionOfCommand, ModeOrRefusal) {
+    using tamarak::Extension;
     struct Case {
         const char *name;
-        int status; // exit status of the child
-        const char *out;
+        Extension mode;
+        const char *refusal; // the message of a name that is neither
     };
     const Case cases[] = {
-        {"a.las", 0, "<0>"},
-        {"x.LAS", 0, "<-1>"},
-        {"flights.txt", 0, "<-1>"},
-        {"abcd", kFailureStatus, "\nFile name (abcd) is too short\n"},
-        {"a.la", kFailureStatus, "\nFile name (a.la) is too short\n"},
-        {"plotfile", kFailureStatus,
+        {"a.las", Extension::matches, ""},
+        {"x.LAS", Extension::differs, ""},
+        {"flights.txt", Extension::differs, ""},
+        {"abcd", Extension::too_short, "\nFile name (abcd) is too short\n"},
+        {"a.la", Extension::too_short, "\nFile name (a.la) is too short\n"},
+        {"plotfile", Extension::no_dot,
          "\nExtension of file plotfile should be preceeded by a dot (.)\n"},
-        {"list.text", kFailureStatus,
+        {"list.text", Extension::no_dot,
          "\nExtension of file list.text should be preceeded by a dot (.)\n"},
-        {"ab.la", kFailureStatus,
+        {"ab.la", Extension::no_dot,
          "\nExtension of file ab.la should be preceeded by a dot (.)\n"},
     };
     for (const Case &c : cases) {
-        const CommandResult r = run_in_child(
-            [&] { std::printf("<%d>", checkFileExtension(c.name, "las")); });
-        EXPECT_EQ(r.status, c.status) << c.name;
-        EXPECT_EQ(r.out, c.out) << c.name;
+        const Extension mode = checkFileExtension(c.name, "las");
+        EXPECT_EQ(mode, c.mode) << c.name;
+        EXPECT_EQ(tamarak::extension_message(c.name, mode), c.refusal)
+            << c.name;
     }
 }
 
