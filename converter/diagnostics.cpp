@@ -7,6 +7,7 @@
 #include "las_layout.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -38,6 +39,11 @@ bool looksCompressed(const std::string &name,
         .compressed;
 }
 
+std::string compressedNote(const std::string &name) {
+    return "ptxport: note: " + name +
+           " looks compressed (LAZ); decompress it to LAS first\n";
+}
+
 } // namespace
 
 std::string systemErrorLine(const std::string &name, int error) {
@@ -55,17 +61,19 @@ std::string rejectionNote(const std::string &name,
     if (verdict.error != 0)
         return systemErrorLine(name, verdict.error);
     if (looksCompressed(name, verdict))
-        return "ptxport: note: " + name +
-               " looks compressed (LAZ); decompress it to LAS first\n";
+        return compressedNote(name);
     return {};
 }
 
 std::string listLooksLikeLasNote(const std::string &name) {
     using tamarak::layout::kSignature;
-    unsigned char head[sizeof kSignature];
-    if (readHead(name, head, sizeof head) != sizeof head ||
-        std::memcmp(head, kSignature, sizeof head) != 0)
+    unsigned char head[tamarak::layout::kHeaderBytes];
+    const std::size_t got = readHead(name, head, sizeof head);
+    if (got < sizeof kSignature ||
+        std::memcmp(head, kSignature, sizeof kSignature) != 0)
         return {};
+    if (tamarak::examine_header(head, got).compressed)
+        return compressedNote(name);
     return "ptxport: note: " + name +
            " is a LAS file, read as a list because its extension is not "
            "\"las\" in lower case\n";
@@ -80,4 +88,21 @@ void warnIfTruncated(const std::string &name, uint64_t whole_records,
                      name.c_str(),
                      static_cast<unsigned long long>(whole_records),
                      static_cast<unsigned long>(declared));
+}
+
+void warnIfScaleTooFine(const std::string &name, double x_scale,
+                        double y_scale) {
+    // Scales of 0.0001 and coarser lose nothing that matters in a projected
+    // file written to the centimetre.
+    constexpr double kFinest = 0.0001;
+    double finer = kFinest;
+    for (const double scale : {std::fabs(x_scale), std::fabs(y_scale)})
+        if (scale > 0.0 && scale < finer)
+            finer = scale;
+    if (finer == kFinest)
+        return;
+    std::fprintf(stderr,
+                 "ptxport: warning: %s: X/Y scale %g is finer than the two "
+                 "decimals written; coordinates are rounded to 0.01\n",
+                 name.c_str(), finer);
 }

@@ -24,8 +24,15 @@ void noteSystemError(const std::string &name, int error);
 std::string rejectionNote(const std::string &name,
                           const tamarak::LasVerdict &verdict);
 
-// A list file that is in fact a LAS file, named with a capital extension.
+// A list file that is in fact a LAS file: named with a capital extension,
+// or compressed (LAZ) and named .laz.
 std::string listLooksLikeLasNote(const std::string &name);
+
+// A file whose X or Y scale factor is finer than the two decimals the
+// coordinates are written with (a file in degrees, say): the rows hold
+// less than the file does, which no exit status tells.
+void warnIfScaleTooFine(const std::string &name, double x_scale,
+                        double y_scale);
 
 // A LAS file whose point records end before the count its header declares.
 void warnIfTruncated(const std::string &name, uint64_t whole_records,

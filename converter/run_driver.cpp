@@ -147,8 +147,10 @@ int convertFile(const RunPlan &plan, const RunOptions &options, std::size_t t,
     if (plan.list_mode)
         std::printf("%zu / %zu\n\n", t + 1, plan.files.size());
 
-    if (readHeader(in.get(), file, plan.type, h) != 0 ||
-        writeHeaderFile(file, h, plan.type) != 0)
+    if (readHeader(in.get(), file, plan.type, h) != 0)
+        return kFailed;
+    warnIfScaleTooFine(file.las, h.XScaleFactor, h.YScaleFactor);
+    if (writeHeaderFile(file, h, plan.type) != 0)
         return kFailed;
     return writePointFile(plan, options, file, h, in.get(), buffers);
 }

@@ -13,6 +13,7 @@
 #include "file_open.h"
 #include "las_type.h"
 #include "las_verdict.h"
+#include "list_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -26,12 +27,6 @@ using tamarak::LasType;
 using tamarak::LasVerdict;
 
 namespace {
-
-// White space as the C library's "%s" conversion sees it.
-bool isListSpace(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-           c == '\r';
-}
 
 // The last line of a message that holds any text.
 std::string lastLine(const std::string &message) {
@@ -50,6 +45,17 @@ std::string reasonLine(const std::string &name, const LasVerdict &v) {
     if (v.problem == LasProblem::untyped)
         return lastLine(tamarak::untyped_message(name.c_str(), v));
     return lastLine(tamarak::las_message(name.c_str(), v));
+}
+
+// What standard error adds for a refused listed file: a name that is not
+// found and does not read as text was most likely decoded from a list in
+// an encoding without a mark.
+std::string listedRejectionNote(const std::string &name, const LasVerdict &v) {
+    if (v.problem == LasProblem::missing && looksMisencoded(name))
+        return "ptxport: " + name +
+               ": not found; the list may be in another encoding (save it as "
+               "UTF-8, or as UTF-16 with a byte-order mark)\n";
+    return rejectionNote(name, v);
 }
 
 // The files of one record type in a list.
@@ -111,7 +117,7 @@ Validation validateList(const std::string &list_name) {
                 refusal = Refusal{tamarak::las_message(name.c_str(), v) + name +
                                       " (listed in " + list_name +
                                       ") is not a valid LAS file\n",
-                                  notes + rejectionNote(name, v)};
+                                  notes + listedRejectionNote(name, v)};
             continue;
         }
         addToGroups(groups, v.type, name);
@@ -236,26 +242,6 @@ std::optional<Refusal> validateOutputsAreDistinct(const RunPlan &plan) {
 }
 
 } // namespace
-
-std::vector<std::string> readListTokens(std::FILE *list) {
-    std::vector<std::string> names;
-    std::string token;
-    bool in_token = false;
-    for (int c = std::getc(list);; c = std::getc(list)) {
-        if (c == EOF || isListSpace(c)) {
-            if (in_token)
-                names.push_back(token.substr(0, token.find('\0')));
-            token.clear();
-            in_token = false;
-            if (c == EOF)
-                break;
-            continue;
-        }
-        token.push_back(static_cast<char>(c));
-        in_token = true;
-    }
-    return names;
-}
 
 Validation validateRun(int argc, char **argv) {
     if (argc != 3)

@@ -7,10 +7,8 @@
 
 #include "run_plan.h"
 
-#include <cstdio>
 #include <string>
 #include <variant>
-#include <vector>
 
 // Why validation refuses a run: the command's message for the first check
 // that failed, exactly as standard output shows it, and the lines that
@@ -27,10 +25,5 @@ using Validation = std::variant<RunPlan, Refusal>;
 // Validates the command line and every input.  Prints nothing and never
 // ends the process: the caller reports a refusal.
 Validation validateRun(int argc, char **argv);
-
-// Reads the white-space-separated names of a list file (each name ends at
-// its first zero byte).  A name is whatever lies between white space, so
-// names cannot hold blanks.
-std::vector<std::string> readListTokens(std::FILE *list);
 
 #endif

@@ -28,6 +28,11 @@ inline std::filesystem::path utf8_path(const std::string &name) {
     return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
+// The text of a file that is not UTF-8, as UTF-8: on Windows, read in the
+// ANSI code page, as the system's own tools write it; elsewhere, where no
+// such code page stands for the system, unchanged.
+std::string legacy_text_to_utf8(const std::string &text);
+
 #ifdef _WIN32
 // The UTF-16 form of a UTF-8 text; false if the text is not valid UTF-8.
 bool utf8_to_wide(const char *utf8, std::wstring &wide);

@@ -2,6 +2,7 @@
 // Tests of the command's argument rules: the LAS-or-list test, the format
 // number, the format against the record type and the reading of lists.
 #include "command_line.h"
+#include "list_text.h"
 #include "run_command.h"
 #include "run_validation.h"
 

@@ -67,8 +67,43 @@ TEST(Diagnostics, WhyAFileIsRefused) {
     EXPECT_EQ(capitals.status, kFailureStatus);
     EXPECT_EQ(capitals.err.rfind("ptxport: note: UP.LAS is a LAS file", 0), 0u)
         << capitals.err;
+    write_bytes(dir / "tile.laz", laz);
+    const CommandResult laz_list = run_ptxport({"tile.laz", "0"}, dir.path());
+    EXPECT_EQ(laz_list.err.rfind("ptxport: note: tile.laz looks compressed "
+                                 "(LAZ); decompress it to LAS first\n",
+                                 0),
+              0u)
+        << laz_list.err;
     const CommandResult missing = run_ptxport({"none.las", "0"}, dir.path());
     EXPECT_EQ(missing.err, "ptxport: none.las: No such file or directory\n");
+}
+
+TEST(Diagnostics, ScaleFinerThanTheDecimalsWritten) {
+    struct Case {
+        double x_scale, y_scale;
+        std::string err;
+    };
+    const std::string warning = "ptxport: warning: a.las: X/Y scale ";
+    const std::string rest = " is finer than the two decimals written; "
+                             "coordinates are rounded to 0.01\n";
+    const Case cases[] = {
+        {0.01, 0.01, ""},
+        {0.001, 0.0001, ""},
+        {0.0, 0.0, ""},
+        {1e-5, 1e-5, warning + "1e-05" + rest},
+        {0.01, 1e-7, warning + "1e-07" + rest},
+        {-1e-7, 0.001, warning + "1e-07" + rest},
+    };
+    for (const Case &c : cases) {
+        TempDir dir;
+        LasFixture f = tile(2);
+        f.header.XScaleFactor = c.x_scale;
+        f.header.YScaleFactor = c.y_scale;
+        f.write(dir / "a.las");
+        const CommandResult r = run_ptxport({"a.las", "15"}, dir.path());
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, c.err) << c.x_scale << " " << c.y_scale;
+    }
 }
 
 TEST(Diagnostics, UnreadableFileGetsTheSystemReason) {

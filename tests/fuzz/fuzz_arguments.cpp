@@ -5,6 +5,7 @@
 // of overflow.
 #include "argument_rules.h"
 #include "command_line.h"
+#include "list_text.h"
 #include "run_validation.h"
 
 #include <cstdio>
