@@ -17,6 +17,7 @@
 #include "las_verdict.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +36,26 @@ namespace {
 // constant whatever the point count, and each read is one large system call.
 constexpr std::size_t kBlockBytes = 256 * 1024;
 
-enum class Outcome : int16_t { updated, cannot_open, no_memory, failed };
+// How an update ended; every failure but no_memory carries the error
+// number that the failing call left, where it left one.
+enum class Outcome : int16_t {
+    updated,
+    cannot_open,
+    no_memory,
+    changed,
+    read_failed,
+    too_many_points,
+    write_failed
+};
+
+struct Result {
+    Outcome outcome = Outcome::updated;
+    int error = 0;
+};
+
+Result failure(Outcome outcome) {
+    return {outcome, errno};
+}
 
 // What the scan learns from the point records.
 struct Tally {
@@ -72,17 +92,20 @@ void tally_block(std::span<const unsigned char> block, std::size_t size,
 
 // Reads whole records from the stream's position to the end of the file; a
 // final fragment shorter than one record is not counted.
-Outcome scan_records(std::FILE *f, std::size_t size, Tally &t) {
+Result scan_records(std::FILE *f, std::size_t size, Tally &t) {
     const std::size_t per_block = kBlockBytes / size;
     std::unique_ptr<unsigned char[]> block(
         new (std::nothrow) unsigned char[per_block * size]);
     if (!block)
-        return Outcome::no_memory;
+        return {Outcome::no_memory, 0};
     for (;;) {
+        errno = 0;
         const std::size_t got = std::fread(block.get(), size, per_block, f);
+        if (got < per_block && std::ferror(f))
+            return failure(Outcome::read_failed);
         tally_block({block.get(), got * size}, size, t);
         if (got < per_block)
-            return std::ferror(f) ? Outcome::failed : Outcome::updated;
+            return {};
     }
 }
 
@@ -108,43 +131,67 @@ void store_tally(unsigned char *header, const Tally &t) {
 
 // Writes the header image back at the start of the file and closes it; the
 // close is part of the write, since it may be where the data is lost.
-bool write_and_close(File &f, const unsigned char *header) {
+Result write_and_close(File &f, const unsigned char *header) {
+    errno = 0;
     const bool written =
         seek_to(f.get(), 0) == 0 &&
         std::fwrite(header, 1, kHeaderBytes, f.get()) == kHeaderBytes &&
         std::fflush(f.get()) == 0;
+    const int error = errno;
     const bool closed = std::fclose(f.release()) == 0;
-    return written && closed;
+    if (!written)
+        return {Outcome::write_failed, error};
+    return closed ? Result{} : failure(Outcome::write_failed);
 }
 
-Outcome recompute(const char *filename, LasType type) {
+Result recompute(const char *filename, LasType type) {
+    errno = 0;
     File f(open_file(filename, "r+b"));
     if (!f)
-        return Outcome::cannot_open;
+        return failure(Outcome::cannot_open);
     // The scan reads large blocks itself; unbuffered, a failed header write
     // also leaves nothing behind that a later close could still write.
     // Should this fail the stream stays buffered, which is merely slower.
     std::setvbuf(f.get(), nullptr, _IONBF, 0);
 
     unsigned char header[kHeaderBytes];
-    // The file may have been replaced since check_las; records scanned in
-    // steps of another size would give wrong statistics.
-    if (std::fread(header, 1, sizeof header, f.get()) != sizeof header ||
-        !header_declares_type(header, type))
-        return Outcome::failed;
+    // The file may have been replaced since it was checked; records scanned
+    // in steps of another size would give wrong statistics.
+    errno = 0;
+    if (std::fread(header, 1, sizeof header, f.get()) != sizeof header) {
+        if (std::ferror(f.get()))
+            return failure(Outcome::read_failed);
+        return {Outcome::changed, 0};
+    }
+    if (!header_declares_type(header, type))
+        return {Outcome::changed, 0};
     // OffsetToData may reach 4 GiB - 1: seek_to takes any 64-bit offset.
+    errno = 0;
     if (seek_to(f.get(), load_u32(header + kOffsetToDataAt)) != 0)
-        return Outcome::failed;
+        return failure(Outcome::read_failed);
 
     Tally t;
-    const Outcome scanned = scan_records(f.get(), type.record_size(), t);
-    if (scanned != Outcome::updated)
+    const Result scanned = scan_records(f.get(), type.record_size(), t);
+    if (scanned.outcome != Outcome::updated)
         return scanned;
     // The header cannot hold a larger count; a wrapped one would be a lie.
     if (t.records > std::numeric_limits<uint32_t>::max())
-        return Outcome::failed;
+        return {Outcome::too_many_points, 0};
     store_tally(header, t);
-    return write_and_close(f, header) ? Outcome::updated : Outcome::failed;
+    return write_and_close(f, header);
+}
+
+// The whole update, silent: the file's verdict, then the recomputation.
+struct Update {
+    LasVerdict verdict;
+    Result result;
+};
+
+Update update_silently(const char *filename) {
+    Update u{examine_las(filename), {}};
+    if (u.verdict.problem == LasProblem::none)
+        u.result = recompute(filename, u.verdict.type);
+    return u;
 }
 
 } // namespace
@@ -152,13 +199,13 @@ Outcome recompute(const char *filename, LasType type) {
 namespace tamarak {
 
 int16_t try_update_header(const char *filename) {
-    const LasVerdict v = examine_las(filename);
-    std::fputs(las_message(filename, v).c_str(), stdout);
-    if (v.problem == LasProblem::untyped)
-        std::fputs(untyped_message(filename, v).c_str(), stdout);
-    if (v.problem != LasProblem::none)
+    const Update u = update_silently(filename);
+    std::fputs(las_message(filename, u.verdict).c_str(), stdout);
+    if (u.verdict.problem == LasProblem::untyped)
+        std::fputs(untyped_message(filename, u.verdict).c_str(), stdout);
+    if (u.verdict.problem != LasProblem::none)
         return -1;
-    switch (recompute(filename, v.type)) {
+    switch (u.result.outcome) {
     case Outcome::updated:
         std::printf("\rHeader of file %s has been updated    ", filename);
         std::fflush(stdout);
@@ -172,7 +219,10 @@ int16_t try_update_header(const char *filename) {
                     "information from %s\n",
                     filename);
         break;
-    case Outcome::failed:
+    case Outcome::changed:
+    case Outcome::read_failed:
+    case Outcome::too_many_points:
+    case Outcome::write_failed:
         std::printf("\nFailed to update header of %s\n", filename);
         break;
     }
@@ -180,6 +230,43 @@ int16_t try_update_header(const char *filename) {
 }
 
 } // namespace tamarak
+
+extern "C" int16_t update_header_status(const char *filename,
+                                        int *error_number) {
+    const Update u = update_silently(filename);
+    int16_t status = TAMARAK_OK;
+    int error = u.verdict.error;
+    if (u.verdict.problem != LasProblem::none) {
+        status = status_of(u.verdict);
+    } else {
+        error = u.result.error;
+        switch (u.result.outcome) {
+        case Outcome::updated:
+            break;
+        case Outcome::cannot_open:
+            status = TAMARAK_OPEN_FAILED;
+            break;
+        case Outcome::no_memory:
+            status = TAMARAK_NO_MEMORY;
+            break;
+        case Outcome::changed:
+            status = TAMARAK_CHANGED;
+            break;
+        case Outcome::read_failed:
+            status = TAMARAK_READ_FAILED;
+            break;
+        case Outcome::too_many_points:
+            status = TAMARAK_TOO_MANY_POINTS;
+            break;
+        case Outcome::write_failed:
+            status = TAMARAK_WRITE_FAILED;
+            break;
+        }
+    }
+    if (error_number)
+        *error_number = error;
+    return status;
+}
 
 extern "C" void update_header(const char *filename) {
     if (tamarak::try_update_header(filename) != 0)

@@ -116,6 +116,16 @@ int16_t check_las(const char *filename) {
     return v.code();
 }
 
+int16_t check_las_status(const char *filename, int16_t *las_type,
+                         int *error_number) {
+    const LasVerdict v = examine_las(filename);
+    if (las_type)
+        *las_type = v.problem == LasProblem::none ? v.type.code() : 0;
+    if (error_number)
+        *error_number = v.error;
+    return status_of(v);
+}
+
 void check_numeric_argument(const char *str) {
     if (numeric_argument_is_valid(str))
         return;

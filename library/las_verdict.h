@@ -51,6 +51,9 @@ struct LasVerdict {
     }
 };
 
+// The status of the library's reporting routines for a verdict.
+int16_t status_of(const LasVerdict &v);
+
 // Opens the file, reads its public header and closes it again; prints
 // nothing.
 LasVerdict examine_las(const char *filename);

@@ -34,7 +34,7 @@
 /* The library's version; tamarak_lidar_version() gives that of the library
  * actually linked. */
 #define TAMARAK_LIDAR_VERSION_MAJOR 1
-#define TAMARAK_LIDAR_VERSION_MINOR 0
+#define TAMARAK_LIDAR_VERSION_MINOR 1
 #define TAMARAK_LIDAR_VERSION_PATCH 0
 
 #if defined(TAMARAK_LIDAR_BUILDING)
@@ -165,7 +165,10 @@ typedef struct LAS12Header {
 } LAS12Header;
 
 /* The 20 bytes every point record begins with; LAS 1.0 names bytes 17 to 19
- * FileMarker and UserBitField, LAS 1.1 and 1.2 UserData and PointSourceID. */
+ * FileMarker and UserBitField, LAS 1.1 and 1.2 UserData and PointSourceID.
+ * ScanAngleRank (byte 16) is a signed angle in degrees, -90 to +90, in every
+ * version: the suite reads it as int8_t, although some of these records
+ * declare it uint8_t, so cast it before use. */
 #define TAMARAK_POINT_CORE_V10                                                 \
     int32_t X;                                                                 \
     int32_t Y;                                                                 \
@@ -251,7 +254,8 @@ TAMARAK_LIDAR_API int16_t check_file_extension(const char *filename,
  * nothing; never exits. */
 TAMARAK_LIDAR_API void error_msg(int i, const char *text);
 /* check_las: LASType 1-8, 0 for LAS 1.0/1.1 with point format 2 or 3
- * (silent), -1 after printing why; never exits. */
+ * (silent), -1 after printing why; never exits.  check_las_status gives the
+ * same verdict with the reason and the system's error number instead. */
 TAMARAK_LIDAR_API int16_t check_las(const char *filename);
 /* check_numeric_argument: returns silently if str is digits with at most one
  * '.' and one '-' (not a lone one; "" passes); else prints
@@ -275,13 +279,48 @@ TAMARAK_LIDAR_API void check_DEM(const char *str);
 /* update_header: rewrites the point counts and extents from the records,
  * prints "\rHeader of file %s has been updated    " and returns; on any
  * failure prints why and exits with status -1, the file unchanged unless
- * the final header write itself failed. */
+ * the final header write itself failed.  update_header_status does the same
+ * work and returns instead. */
 TAMARAK_LIDAR_API void update_header(const char *filename);
 /* initialize_header10/11/12: fill *ph with the defaults of an empty file of
  * that version (a null ph is ignored); print nothing; never exit. */
 TAMARAK_LIDAR_API void initialize_header10(LAS10Header *ph);
 TAMARAK_LIDAR_API void initialize_header11(LAS11Header *ph);
 TAMARAK_LIDAR_API void initialize_header12(LAS12Header *ph);
+
+/* Routines that report instead of printing (since 1.1).  Each returns one
+ * of these statuses and, where error_number is not null, stores the error
+ * number (errno) that the failing system call left, or 0 where no call
+ * failed (a file that is not LAS, say).  They print nothing, never end the
+ * process and close every file they open. */
+enum tamarak_status {
+    TAMARAK_OK = 0,
+    TAMARAK_NOT_FOUND = 1,           /* cannot be opened for reading */
+    TAMARAK_BAD_NAME = 2,            /* too short, no dot, or not ".las" */
+    TAMARAK_OPEN_FAILED = 3,         /* cannot be opened as needed */
+    TAMARAK_NOT_LAS = 4,             /* no LASF signature, or cut short */
+    TAMARAK_UNSUPPORTED_VERSION = 5, /* not LAS 1.0, 1.1 or 1.2 */
+    TAMARAK_UNSUPPORTED_FORMAT = 6,  /* a point format the version lacks
+                                        (LAZ sets its top bit) */
+    TAMARAK_BAD_RECORD_LENGTH = 7,   /* not the point format's */
+    TAMARAK_READ_FAILED = 8,
+    TAMARAK_WRITE_FAILED = 9,
+    TAMARAK_NO_MEMORY = 10,
+    TAMARAK_CHANGED = 11,        /* no longer the file that was checked */
+    TAMARAK_TOO_MANY_POINTS = 12 /* more than a header can count */
+};
+/* check_las_status: the test of check_las.  On TAMARAK_OK stores the
+ * file's LASType (1-8) in *las_type, else 0 (las_type may be null). */
+TAMARAK_LIDAR_API int16_t check_las_status(const char *filename,
+                                           int16_t *las_type,
+                                           int *error_number);
+/* update_header_status: the work of update_header.  After a failure the
+ * file is unchanged unless the final header write itself failed
+ * (TAMARAK_WRITE_FAILED). */
+TAMARAK_LIDAR_API int16_t update_header_status(const char *filename,
+                                               int *error_number);
+/* tamarak_status_text: a one-line English text for a status; never null. */
+TAMARAK_LIDAR_API const char *tamarak_status_text(int16_t status);
 
 /* Quicksorts that carry a companion index array along: each sorts p in
  * place (0 to count - 1, or left to right) and applies every exchange to
