@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-// printf_row_formatters.cpp - the rows of the benchmark's baseline command:
-// the same point writer, with every value printed by snprintf.  Linked in
-// place of the command's row_formatters.cpp.
-#include "point_writer.h"
+// ptxport_printf.cpp - the end-to-end benchmark's baseline: the command
+// itself, with every value of the rows printed by snprintf.
 #include "printf_number_format.h"
+#include "row_formatters.h"
+#include "run_driver.h"
 
-ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type) {
-    return ptx::rowFormatterOf<ptx::PrintfNumbers>(format, type);
+int main(int argc, char **argv) {
+    useRowFormatters(ptx::rowFormatterOf<ptx::PrintfNumbers>);
+    return runPtxport(argc, argv, RunOptions{});
 }
