@@ -58,7 +58,7 @@ all: build
 
 configure:
 	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(TEST_NEEDS)
-	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure,release,$(BUILD))
 
 build: configure
 	$(CMAKE) --build $(BUILD) -j $(JOBS)
@@ -195,7 +195,7 @@ $(WINDOWS_BUILD)/wineprefix/system.reg:
 # build on the same files and arguments.
 test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 	@$(ENSURE) "make test-windows" $(WINE_NEEDS)
-	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure,release,$(BUILD))
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen make_fixtures
 	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
 	$(WINE_ENV) python3 tests/windows/compare.py --linux $(BUILD)/converter/ptxport \
@@ -207,7 +207,7 @@ test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 .PHONY: bench-windows
 bench-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 	@$(ENSURE) "make bench-windows" $(WINE_NEEDS)
-	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure,release,$(BUILD))
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
 	$(WINE_ENV) python3 bench/windows_vs_linux.py --linux $(BUILD)/converter/ptxport \
 	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe --lasgen $(BUILD)/tools/lasgen \
