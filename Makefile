@@ -3,8 +3,11 @@
 # `make test` builds and runs every test, `make package` makes the .debs.
 # Each target first installs the Debian packages it needs that are missing
 # (tools/ensure_packages.sh).
+# The configurations themselves are CMake presets (CMakePresets.json); the
+# folders below are where the targets put them, and may be changed, as may
+# CMAKE_FLAGS (more -D settings) and BUILD_TYPE (the release builds' type).
 BUILD ?= build
-BUILD_TYPE ?= Release
+BUILD_TYPE ?=
 CMAKE ?= cmake
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -35,6 +38,7 @@ TEST_NEEDS = $(DEMO_NEEDS) libgtest-dev:/usr/include/gtest/gtest.h \
 PACKAGE_NEEDS = $(DEMO_NEEDS) dpkg-dev:dpkg-shlibdeps file:file
 BENCH_NEEDS = $(TEST_NEEDS) libbenchmark-dev:/usr/include/benchmark/benchmark.h \
   python3:python3
+CLANG_NEEDS = clang:clang clang:clang++
 BARE_NEEDS = debootstrap:debootstrap git:git
 WINDOWS_NEEDS = $(DEMO_NEEDS) \
   g++-mingw-w64-x86-64-posix:x86_64-w64-mingw32-g++-posix \
@@ -43,8 +47,9 @@ WINDOWS_NEEDS = $(DEMO_NEEDS) \
   groff:/usr/share/groff/current/font/devhtml
 WINE_NEEDS = $(TEST_NEEDS) wine:wine wine64:/usr/lib/wine/wine64 python3:python3
 
-configure_with = $(CMAKE) -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-  $(2) $(CMAKE_FLAGS)
+# $(call configure,PRESET,FOLDER,SETTINGS): configures FOLDER from PRESET.
+configure = $(CMAKE) --preset $(1) -B $(2) $(3) \
+  $(if $(BUILD_TYPE),-DCMAKE_BUILD_TYPE=$(BUILD_TYPE)) $(CMAKE_FLAGS)
 
 .PHONY: all configure build demo test test-sanitize test-clang fuzz bench \
   clean test-scale-out test-tsan
@@ -53,7 +58,7 @@ all: build
 
 configure:
 	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(TEST_NEEDS)
-	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure,release,$(BUILD))
 
 build: configure
 	$(CMAKE) --build $(BUILD) -j $(JOBS)
@@ -63,7 +68,7 @@ build: configure
 # written.
 demo:
 	@$(ENSURE) "make demo" $(DEMO_NEEDS)
-	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport
 	rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	cp examples/plot7.las $(BUILD)/demo/
@@ -89,7 +94,7 @@ test-scale-out: build
 .PHONY: package test-package test-setup test-bare-machine
 package:
 	@$(ENSURE) "make package" $(PACKAGE_NEEDS)
-	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
 	rm -f $(BUILD)/packages/*.deb
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target package
 	@ls -1 $(BUILD)/packages/*.deb
@@ -118,8 +123,7 @@ test-bare-machine:
 # at the first report.
 test-sanitize:
 	@$(ENSURE) "make test-sanitize" $(TEST_NEEDS)
-	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DPTXPORT_SANITIZE=ON $(CMAKE_FLAGS)
+	$(CMAKE) --preset sanitize -B $(SANITIZE_BUILD) $(CMAKE_FLAGS)
 	$(CMAKE) --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
@@ -130,21 +134,15 @@ TSAN_TESTS = test_parallel_points test_faults \
   test_run_end_to_end test_run_driver test_list_stress
 test-tsan:
 	@$(ENSURE) "make test-tsan" $(TEST_NEEDS)
-	$(CMAKE) -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DPTXPORT_TSAN=ON $(CMAKE_FLAGS)
+	$(CMAKE) --preset tsan -B $(TSAN_BUILD) $(CMAKE_FLAGS)
 	$(CMAKE) --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:exitcode=66 ctest --test-dir $(TSAN_BUILD) \
 	  --output-on-failure -j $(JOBS) -E '_NOT_BUILT|^Exports|^install_'
 
-# Every test again, in a build made with clang (installed from Debian if it
-# is missing).
+# Every test again, in a build made with clang.
 test-clang:
-	@command -v clang >/dev/null && command -v clang++ >/dev/null || { \
-	  sudo_cmd=""; [ "$$(id -u)" -ne 0 ] && sudo_cmd=sudo; \
-	  $$sudo_cmd apt-get update && DEBIAN_FRONTEND=noninteractive \
-	  $$sudo_cmd apt-get install -y -o DPkg::Lock::Timeout=900 clang; }
-	CC=clang CXX=clang++ $(CMAKE) -S . -B $(CLANG_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	@$(ENSURE) "make test-clang" $(TEST_NEEDS) $(CLANG_NEEDS)
+	$(call configure,clang,$(CLANG_BUILD))
 	$(CMAKE) --build $(CLANG_BUILD) -j $(JOBS)
 	ctest --test-dir $(CLANG_BUILD) --output-on-failure -j $(JOBS)
 
@@ -152,8 +150,7 @@ test-clang:
 fuzz:
 	@$(ENSURE) "make fuzz" $(DEMO_NEEDS)
 	@tools/install_fuzz_toolchain.sh
-	CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTXPORT_FUZZ=ON -DPTXPORT_BUILD_TESTS=OFF
+	$(CMAKE) --preset fuzz -B $(FUZZ_BUILD)
 	$(CMAKE) --build $(FUZZ_BUILD) -j $(JOBS)
 	tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
@@ -161,8 +158,7 @@ fuzz:
 # end-to-end run against the printf baseline and the I/O floor.
 bench:
 	@$(ENSURE) "make bench" $(BENCH_NEEDS)
-	$(CMAKE) -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DPTXPORT_BUILD_BENCHMARKS=ON
+	$(CMAKE) --preset bench -B $(BENCH_BUILD)
 	$(CMAKE) --build $(BENCH_BUILD) -j $(JOBS)
 	$(BENCH_BUILD)/bench/bench_number_format
 	$(BENCH_BUILD)/bench/bench_point_rows
@@ -175,7 +171,7 @@ bench:
 .PHONY: test-int128-fallback
 test-int128-fallback:
 	@$(ENSURE) "make test-int128-fallback" $(TEST_NEEDS)
-	$(call configure_with,$(INT128_BUILD),-DPTXPORT_NO_INT128=ON)
+	$(call configure,int128-fallback,$(INT128_BUILD))
 	$(CMAKE) --build $(INT128_BUILD) -j $(JOBS) --target test_number_format
 	$(INT128_BUILD)/tests/test_number_format
 
@@ -185,8 +181,7 @@ test-int128-fallback:
 .PHONY: windows test-windows package-windows
 windows:
 	@$(ENSURE) "make windows" $(WINDOWS_NEEDS)
-	$(CMAKE) -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  $(if $(wildcard $(WINDOWS_BUILD)/CMakeCache.txt),,--toolchain cmake/mingw-w64-x86_64.cmake)
+	$(CMAKE) --preset windows -B $(WINDOWS_BUILD)
 	$(CMAKE) --build $(WINDOWS_BUILD) -j $(JOBS)
 	rm -rf $(WINDOWS_BUILD)/dist
 	$(CMAKE) --install $(WINDOWS_BUILD) --prefix $(WINDOWS_BUILD)/dist --strip
@@ -200,7 +195,7 @@ $(WINDOWS_BUILD)/wineprefix/system.reg:
 # build on the same files and arguments.
 test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 	@$(ENSURE) "make test-windows" $(WINE_NEEDS)
-	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure,release,$(BUILD))
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen make_fixtures
 	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
 	$(WINE_ENV) python3 tests/windows/compare.py --linux $(BUILD)/converter/ptxport \
@@ -212,7 +207,7 @@ test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 .PHONY: bench-windows
 bench-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
 	@$(ENSURE) "make bench-windows" $(WINE_NEEDS)
-	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure,release,$(BUILD))
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
 	$(WINE_ENV) python3 bench/windows_vs_linux.py --linux $(BUILD)/converter/ptxport \
 	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe --lasgen $(BUILD)/tools/lasgen \

@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <string>
 
-// The usage text, and usage() that writes it.
-std::string usageText();
+// Writes the usage text (ptx::usageText, from the format catalogue).
 void usage();
 
 // Whether filename ends in a dot and exactly extension (a LAS file), in a

@@ -5,6 +5,8 @@
 
 #include "line_end.h"
 
+#include <cstdio>
+
 namespace ptx {
 
 namespace {
@@ -36,6 +38,23 @@ std::string columnNames(int format, LasType type) {
 
 bool formatServesType(int format, LasType type) {
     return validFormat(format) && type.valid() && serves(format, type.layout());
+}
+
+std::string usageText() {
+    // The formats one to a line, their numbers right-aligned under the heading
+    // that the first line carries.
+    constexpr std::string_view kHeading = "          Format: ";
+    std::string text = "Usage: PTXPORT <LAS File | ASCII List> <Format>\n\n";
+    for (int f = 0; f < kFormatCount; ++f) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%2d: ", f);
+        text +=
+            f == 0 ? std::string(kHeading) : std::string(kHeading.size(), ' ');
+        text += number;
+        text += kCatalogue[f].label;
+        text += '\n';
+    }
+    return text;
 }
 
 } // namespace ptx

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstddef>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -108,15 +109,45 @@ inline constexpr Column k19[] = {kX,         kY,           kZ,
                                  {Red, "R"}, {Green, "g"}, {Blue, "B"}};
 } // namespace columns
 
-inline constexpr int kFormatCount = 20;
+// A format: how the usage text names it, and its columns.
+struct Format {
+    std::string_view label;
+    std::span<const Column> columns;
+};
+
+// Every format, by format number.
+inline constexpr Format kCatalogue[] = {
+    {"All", columns::kFull},
+    {"X", columns::k1},
+    {"Y", columns::k2},
+    {"Z", columns::k3},
+    {"Intensity", columns::k4},
+    {"Return Number", columns::k5},
+    {"Number of Returns", columns::k6},
+    {"Scan Direction", columns::k7},
+    {"Edge of Flight Line", columns::k8},
+    {"Classification", columns::k9},
+    {"Scan Angle Rank", columns::k10},
+    {"File Marker / User Data", columns::k11},
+    {"User Bit Field / Point Source ID", columns::k12},
+    {"GPSTime (if available)", columns::k13},
+    {"RGB (if available)", columns::k14},
+    {"X Y Z", columns::k15},
+    {"X Y Z Intensity", columns::k16},
+    {"X Y Z GPSTime", columns::k17},
+    {"X Y Z Intensity GPSTime", columns::k18},
+    {"X Y Z RGB", columns::k19},
+};
+
+inline constexpr int kFormatCount = static_cast<int>(std::size(kCatalogue));
 
 // The columns of each format, by format number.
-inline constexpr std::array<std::span<const Column>, kFormatCount> kFormats = {
-    columns::kFull, columns::k1,  columns::k2,  columns::k3,  columns::k4,
-    columns::k5,    columns::k6,  columns::k7,  columns::k8,  columns::k9,
-    columns::k10,   columns::k11, columns::k12, columns::k13, columns::k14,
-    columns::k15,   columns::k16, columns::k17, columns::k18, columns::k19,
-};
+inline constexpr auto kFormats = [] {
+    std::array<std::span<const Column>, kFormatCount> formats{};
+    for (std::size_t f = 0; f < formats.size(); ++f)
+        formats[f] = kCatalogue[f].columns;
+    return formats;
+}();
 
 // Whether a format has rows for a layout: it needs no value the layout
 // lacks.
@@ -145,6 +176,10 @@ std::string columnNames(int format, LasType type);
 
 // Whether a format has rows for a record type.
 bool formatServesType(int format, LasType type);
+
+// The usage text of the command: its arguments, then every format by
+// number and label.
+std::string usageText();
 
 } // namespace ptx
 

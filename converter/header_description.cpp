@@ -2,6 +2,7 @@
 // header_description.cpp - formats and writes the header description file.
 #include "header_description.h"
 
+#include "line_end.h"
 #include "number_format.h"
 
 #include <algorithm>
@@ -132,7 +133,7 @@ std::string describeHeader(const LAS12Header &h, tamarak::LasType Type) {
 
 int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
                          tamarak::LasType Type) {
-    const std::string text = describeHeader(h, Type);
+    const std::string text = ptx::withLineEnds(describeHeader(h, Type));
     return std::fwrite(text.data(), 1, text.size(), out) == text.size() ? 0
                                                                         : -1;
 }

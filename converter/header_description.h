@@ -14,8 +14,9 @@
 // The 34 lines of the description of header h of a file of type Type.
 std::string describeHeader(const LAS12Header &h, tamarak::LasType Type);
 
-// Writes the description of h to `out`, a text stream.  Returns 0, or -1 if
-// the text could not be written; prints nothing and leaves `out` open.
+// Writes the description of h to `out`, a binary stream, each line ended
+// with the host's line end.  Returns 0, or -1 if the text could not be
+// written; prints nothing and leaves `out` open.
 int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
                          tamarak::LasType Type);
 

@@ -1,13 +1,15 @@
 /* SPDX-License-Identifier: MIT */
 // line_end.h - the line end of the text files the command writes.
 //
-// The point file is written in binary mode with the host's text line end
-// put in by the point writer itself, which gives the bytes a text-mode
-// stream would give without its per-character translation.
+// Both output files, the point file and the header description, are
+// written in binary mode with the host's text line end put in by their
+// writers, which gives the bytes a text-mode stream would give without its
+// per-character translation.
 #ifndef PTXPORT_LINE_END_H
 #define PTXPORT_LINE_END_H
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace ptx {
@@ -24,6 +26,20 @@ inline constexpr char kPointFileMode[] = "wb";
 inline char *putLineEnd(char *p) {
     std::memcpy(p, kLineEnd.data(), kLineEnd.size());
     return p + kLineEnd.size();
+}
+
+// `text` with each "\n" made the host's line end.
+inline std::string withLineEnds(std::string text) {
+    if (kLineEnd == "\n")
+        return text;
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text)
+        if (c == '\n')
+            out += kLineEnd;
+        else
+            out += c;
+    return out;
 }
 
 } // namespace ptx

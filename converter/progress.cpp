@@ -2,15 +2,9 @@
 // progress.cpp - the progress line on standard error.
 #include "progress.h"
 
-#include <algorithm>
+#include "terminal.h"
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
+#include <algorithm>
 
 namespace {
 
@@ -63,7 +57,7 @@ void Progress::advance(std::uint64_t done) {
 std::unique_ptr<Progress> progressOnTerminal(const std::string &name,
                                              std::uint64_t total,
                                              ProgressTiming timing) {
-    if (total == 0 || !isatty(fileno(stderr)))
+    if (total == 0 || !isTerminal(stderr))
         return nullptr;
     return std::make_unique<Progress>(stderr, name, total, timing);
 }

@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: MIT
-// row_formatters.cpp - the command's rows, with the exact number
-// conversions.  A build that links another definition of rowFormatterFor
-// (the benchmark's printf baseline) changes nothing else.
+// row_formatters.cpp - the rows' formatter for each format and record type:
+// the exact number conversions, unless a program chose others.
+#include "row_formatters.h"
+
 #include "point_writer.h"
 
+namespace {
+
+RowFormatterLookup chosen = ptx::rowFormatterOf<ptx::ExactNumbers>;
+
+} // namespace
+
+void useRowFormatters(RowFormatterLookup lookup) {
+    chosen = lookup;
+}
+
 ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type) {
-    return ptx::rowFormatterOf<ptx::ExactNumbers>(format, type);
+    return chosen(format, type);
 }

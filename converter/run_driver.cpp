@@ -81,7 +81,7 @@ int readHeader(std::FILE *in, const LasFileNames &file, tamarak::LasType type,
 
 int writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
                     tamarak::LasType type) {
-    File out(tamarak::open_file(file.header.c_str(), "w"));
+    File out(tamarak::open_file(file.header.c_str(), "wb"));
     if (!out)
         return failCreate(file.header, errno);
     errno = 0;

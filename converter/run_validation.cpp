@@ -10,6 +10,7 @@
 #include "diagnostics.h"
 #include "file_handle.h"
 #include "file_identity.h"
+#include "format_catalogue.h"
 #include "file_open.h"
 #include "las_type.h"
 #include "las_verdict.h"
@@ -164,7 +165,7 @@ std::optional<Refusal> validateFormat(const char *text, RunPlan &plan) {
         return Refusal{tamarak::numeric_argument_message(text), {}};
     plan.format = parseFormatNumber(text);
     if (plan.format < 0)
-        return Refusal{"\nError in Format specified\n\n" + usageText(), {}};
+        return Refusal{"\nError in Format specified\n\n" + ptx::usageText(), {}};
     if (formatNeedsMissingGpsTime(plan.format, plan.type))
         return Refusal{"\n" + plan.first_argument +
                            " does not contain GPS Time data\n",
@@ -246,7 +247,7 @@ std::optional<Refusal> validateOutputsAreDistinct(const RunPlan &plan) {
 Validation validateRun(int argc, char **argv) {
     if (argc != 3)
         return Refusal{"\n\nMissing, or excessive number of, arguments\n\n" +
-                           usageText(),
+                           ptx::usageText(),
                        {}};
     const tamarak::Extension mode = checkFileExtension(argv[1], "las");
     if (mode != tamarak::Extension::matches &&

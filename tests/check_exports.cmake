@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Checks that a binary exports every routine of the library by name:
+# Checks that a binary exports every routine of the library by name; the
+# one list of the exported routines, for every platform:
 #   cmake -DNM=<nm> -DBINARY=<file> -P check_exports.cmake
 #   cmake -DOBJDUMP=<objdump> -DBINARY=<file.exe|dll> -P check_exports.cmake
 # (the second for Windows binaries, whose export table objdump -p lists).

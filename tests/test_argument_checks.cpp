@@ -187,10 +187,11 @@ TEST_F(CheckDEM, LongBinaryNamesAreHandledWhole) {
         expect_dem_outcome(c);
 }
 
-TEST(SharedLibrary, ExportsTheArgumentChecksByName) {
+// Reached by name, as a tool that loads the library at run time reaches it
+// (that every routine is exported is the Exports check of the build).
+TEST(SharedLibrary, FlagCheckWhenReachedByName) {
     void *lib = dlopen(TAMARAK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
-    EXPECT_NE(dlsym(lib, "check_DEM"), nullptr);
     using Flag = int16_t (*)(const char *);
     auto flag = reinterpret_cast<Flag>(dlsym(lib, "check_YN"));
     ASSERT_NE(flag, nullptr);

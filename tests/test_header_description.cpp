@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 using namespace fixture;
 
@@ -164,4 +166,28 @@ TEST(HeaderDescription, FieldEdgeValues) {
         EXPECT_NE(d.find(c.line), std::string::npos) << c.what << "\n" << d;
         EXPECT_EQ(std::count(d.begin(), d.end(), '\n'), 34) << c.what;
     }
+}
+
+// The file is written in binary mode: every line end is the writer's, the
+// host's own (CR LF on Windows), and no other byte differs.
+TEST(HeaderDescription, WrittenWithTheHostsLineEnds) {
+#ifdef _WIN32
+    const std::string host_line_end = "\r\n";
+#else
+    const std::string host_line_end = "\n";
+#endif
+    const LAS12Header h = sampleHeader();
+    const tamarak::LasType type = tamarak::LasType::from_code(8);
+    std::string want;
+    for (const char c : describeHeader(h, type))
+        want += c == '\n' ? host_line_end : std::string(1, c);
+    std::FILE *f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(writeAsciiHeader(f, h, type), 0);
+    std::rewind(f);
+    std::string got;
+    for (int c; (c = std::fgetc(f)) != EOF;)
+        got += static_cast<char>(c);
+    std::fclose(f);
+    EXPECT_EQ(got, want);
 }

@@ -607,16 +607,12 @@ TYPED_TEST(SortTest, UnspentBudgetsSortOnASmallStack) {
 }
 
 // ---------------------------------------------------------------------------
-// Other tools reach the routines by name through the shared library.
+// Other tools reach the routines by name through the shared library (that
+// every routine is exported is the Exports check of the build).
 
-TEST(SharedLibrary, ExportsTheSortsByName) {
+TEST(SharedLibrary, SortsWhenReachedByName) {
     void *lib = dlopen(TAMARAK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
-    for (const char *name :
-         {"l_quicksort", "l_qs", "d_quicksort", "d_qs", "l_parallel_quicksort",
-          "l_parallel_qs", "d_parallel_quicksort", "d_parallel_qs"})
-        EXPECT_NE(dlsym(lib, name), nullptr) << name;
-
     using LongSort = void (*)(int32_t *, int32_t, int32_t *);
     auto sort = reinterpret_cast<LongSort>(dlsym(lib, "l_parallel_quicksort"));
     ASSERT_NE(sort, nullptr);

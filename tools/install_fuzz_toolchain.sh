@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs clang and its libFuzzer runtime from Debian where they are missing.
+# Installs clang and its libFuzzer runtime from Debian where they are missing
+# (through tools/ensure_packages.sh), then checks that a fuzzer links.
 set -euo pipefail
-have_fuzzer() {
-  command -v clang++ >/dev/null &&
-    echo 'extern "C" int LLVMFuzzerTestOneInput(const char *, unsigned long) { return 0; }' |
-      clang++ -x c++ -fsanitize=fuzzer,address,undefined -o /dev/null - 2>/dev/null
+ensure="$(dirname "$0")/ensure_packages.sh"
+"$ensure" "make fuzz" clang:clang clang:clang++
+runtime="$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a"
+"$ensure" "make fuzz" "libclang-rt-dev:$runtime"
+echo 'extern "C" int LLVMFuzzerTestOneInput(const char *, unsigned long) { return 0; }' |
+  clang++ -x c++ -fsanitize=fuzzer,address,undefined -o /dev/null - || {
+  echo "make fuzz: clang++ cannot link a libFuzzer target" >&2
+  exit 1
 }
-have_fuzzer && exit 0
-sudo_cmd=""
-[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-$sudo_cmd apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y clang libclang-rt-dev
-have_fuzzer
