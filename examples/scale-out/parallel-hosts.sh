@@ -44,7 +44,7 @@ failed=$(awk -F'\t' 'NR > 1 { status[$1] = ($7 != 0 || $8 != 0) ? $2 " exit " $7
 mapfile -t tiles < <(grep -v '^[[:space:]]*$' "$tile_list")
 # Each tile's log, named as parallel's {.}.log names it.
 mapfile -t logs < <(printf '%s\n' "${tiles[@]}" | sed 's/\.[^./]*$//; s/$/.log/')
-declare -A failed_on warned_log
+declare -A failed_on=() warned_log=()
 while IFS=$'\t' read -r seq where; do
     [ -z "$seq" ] || failed_on[$seq]=$where
 done <<<"$failed"
