@@ -18,6 +18,8 @@ BENCH_POINTS ?= 5000000
 BARE_BUILD ?= build-bare-machine
 WINDOWS_BUILD ?= build-windows
 INT128_BUILD ?= build-int128-fallback
+# LAS files written by other software, outside the repository; the tests
+# that read them skip, saying so, where the folder is absent.
 LASDATA ?= ../shared/lasdata
 
 # Wine, headless and quiet, in a prefix of its own inside the Windows build;
@@ -53,7 +55,8 @@ all: build
 
 configure:
 	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(TEST_NEEDS)
-	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=ON \
+	  -DPTXPORT_LASDATA_DIR=$(abspath $(LASDATA)))
 
 build: configure
 	$(CMAKE) --build $(BUILD) -j $(JOBS)
@@ -75,6 +78,7 @@ demo:
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@tests/skip_reasons.sh $(BUILD)
 
 # The recipes of examples/scale-out run for real: a Slurm job array on a
 # private one-node cluster and GNU parallel over an sshd on loopback
