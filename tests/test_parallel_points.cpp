@@ -319,8 +319,10 @@ TEST(WorkerRuns, SamePointFilesForEveryWorkerCount) {
 TEST(WorkerRuns, RealFilesWhereTheyAre) {
     const fs::path data = LASDATA_DIR;
     if (!fs::is_directory(data))
-        GTEST_SKIP() << "no LAS files at " << data
-                     << ": runs on files of other software skipped";
+        GTEST_SKIP() << "no folder " << data.string()
+                     << " (files written by other software; `make test "
+                        "LASDATA=FOLDER` reads another): runs on such files "
+                        "skipped";
     int compared = 0;
     for (const auto &e : fs::directory_iterator(data)) {
         if (e.path().extension() != ".las" || e.file_size() < 100000)

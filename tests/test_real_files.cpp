@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 using namespace fixture;
 namespace fs = std::filesystem;
@@ -20,6 +21,14 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kData = LASDATA_DIR;
+
+// Where the folder is absent or holds no LAS file, each test says so.
+std::string skipReason() {
+    return "no LAS files in " + kData.string() +
+           " (the folder of files written by other software; `make test "
+           "LASDATA=FOLDER` reads another): checks against such files "
+           "skipped";
+}
 
 std::vector<fs::path> lasFiles() {
     std::vector<fs::path> files;
@@ -45,8 +54,7 @@ int typeOf(const Bytes &b) {
 TEST(RealFiles, EveryFormatMatchesTheReference) {
     const std::vector<fs::path> files = lasFiles();
     if (files.empty())
-        GTEST_SKIP() << "no LAS files at " << kData
-                     << ": checks against files of other software skipped";
+        GTEST_SKIP() << skipReason();
     int accepted = 0;
     bool seen[9] = {};
     for (const fs::path &file : files) {
@@ -102,8 +110,7 @@ TEST(RealFiles, RefusedFilesAreRefusedWithTheirReason) {
         {"lasio_sample_minimal.las", "\n%s is not a valid .las file\n\n"},
     };
     if (lasFiles().empty())
-        GTEST_SKIP() << "no LAS files at " << kData
-                     << ": checks against files of other software skipped";
+        GTEST_SKIP() << skipReason();
     for (const Case &c : cases) {
         if (!fs::exists(kData / c.file))
             continue;

@@ -10,10 +10,13 @@
 # under the same path; names may hold blanks, and relative names count from
 # the current folder, which must be on that shared folder too. Each tile's
 # console output, which carries any failure's reason, goes beside it as
-# NAME.log; JOBLOG records every run. Running the same command again (same list) after fixing tiles
-# runs only the failed ones (--resume-failed). PTXPORT names the command if
-# it is not on the machines' PATH; PARALLEL_SSH or --ssh in PARALLEL sets the
-# ssh command. Exits 1 when a tile failed.
+# NAME.log; JOBLOG records every run. The summary names the tiles that
+# failed and, apart from them, those whose log holds a "ptxport: warning:"
+# line (converted, exit status 0, but a truncated tile, for one). Running the
+# same command again (same list) after fixing tiles runs only the failed
+# ones (--resume-failed). PTXPORT names the command if it is not on the
+# machines' PATH; PARALLEL_SSH or --ssh in PARALLEL sets the ssh command.
+# Exits 1 when a tile failed.
 set -uo pipefail
 
 if [ $# -ne 4 ]; then
@@ -38,16 +41,36 @@ parallel --will-cite --sshloginfile "$nodes" --joblog "$joblog" \
 failed=$(awk -F'\t' 'NR > 1 { status[$1] = ($7 != 0 || $8 != 0) ? $2 " exit " $7 " signal " $8 : "" }
     END { for (s in status) if (status[s] != "") print s "\t" status[s] }' "$joblog" | sort -n)
 # Blank lines are skipped and take no job number.
-tiles=$(grep -v '^[[:space:]]*$' "$tile_list")
-total=$(grep -c '' <<<"$tiles")
-if [ -z "$failed" ]; then
-    echo "All $total tiles converted; job log $joblog."
+mapfile -t tiles < <(grep -v '^[[:space:]]*$' "$tile_list")
+# Each tile's log, named as parallel's {.}.log names it.
+mapfile -t logs < <(printf '%s\n' "${tiles[@]}" | sed 's/\.[^./]*$//; s/$/.log/')
+declare -A failed_on=() warned_log=()
+while IFS=$'\t' read -r seq where; do
+    [ -z "$seq" ] || failed_on[$seq]=$where
+done <<<"$failed"
+# The logs that carry a warning, found in one pass over all of them.
+while IFS= read -r -d '' log; do
+    warned_log[$log]=1
+done < <(printf '%s\n' "${logs[@]}" |
+    xargs -r -d '\n' grep -lZ '^ptxport: warning:' -- 2>/dev/null)
+warned=0
+for i in "${!tiles[@]}"; do
+    tile=${tiles[i]} log=${logs[i]}
+    if [ -n "${failed_on[$((i + 1))]:-}" ]; then
+        echo "FAILED $tile (on ${failed_on[$((i + 1))]}), log $log:"
+        grep -v '^[[:space:]]*$' "$log" 2>/dev/null | tail -n 3 | sed 's/^/    /'
+    elif [ -n "${warned_log[$log]:-}" ]; then
+        warned=$((warned + 1))
+        echo "WARNED $tile, log $log:"
+        grep '^ptxport: warning:' "$log" | sed 's/^/    /'
+    fi
+done
+with_warnings=
+[ "$warned" -eq 0 ] || with_warnings=", $warned with warnings (WARNED above)"
+if [ ${#failed_on[@]} -eq 0 ]; then
+    echo "All ${#tiles[@]} tiles converted$with_warnings; job log $joblog."
     exit 0
 fi
-while IFS=$'\t' read -r seq where; do
-    tile=$(sed -n "${seq}p" <<<"$tiles")
-    echo "FAILED $tile (on $where), log ${tile%.*}.log:"
-    grep -v '^[[:space:]]*$' "${tile%.*}.log" 2>/dev/null | tail -n 3 | sed 's/^/    /'
-done <<<"$failed"
-echo "$(wc -l <<<"$failed") of $total tiles failed. After fixing them, run the same command again."
+echo "${#failed_on[@]} of ${#tiles[@]} tiles failed$with_warnings." \
+    "After fixing them, run the same command again."
 exit 1

@@ -3,8 +3,9 @@
 # run.sh - runs the scale-out recipes of examples/scale-out for real: a Slurm
 # job array on a private one-node cluster, and GNU parallel over ssh to two
 # loopback "hosts". Every output must equal, byte for byte, that of a plain
-# ptxport run of the same tile, and a broken tile must show up in each
-# recipe's failure summary until it is fixed and resubmitted.
+# ptxport run of the same tile, a broken tile must show up in each recipe's
+# failure summary until it is fixed and resubmitted, and a truncated tile,
+# converted with a warning, in each summary's warnings throughout.
 #
 #   tests/scale_out/run.sh BUILD_DIR
 set -euo pipefail
@@ -48,8 +49,9 @@ install_missing() {
 }
 
 # Tiles of two record types (LAS 1.0 point format 1, LAS 1.2 point format 3),
-# one with a blank in its name, and broken.las, which is whole here and
-# broken in the copies that the recipes get until it is "fixed".
+# one with a blank in its name; broken.las, which is whole here and broken
+# in the copies that the recipes get until it is "fixed"; and cut.las, whose
+# last 100 bytes are missing: 896 of its 900 28-byte records are whole.
 make_tiles() {
     local dir=$1 n
     mkdir -p "$dir/a" "$dir/b" "$dir/c"
@@ -59,6 +61,13 @@ make_tiles() {
     done
     "$lasgen" "$dir/b/my tile.las" 8 900 21 >/dev/null
     "$lasgen" "$dir/c/broken.las" 8 700 22 >/dev/null
+    "$lasgen" "$dir/a/cut.las" 2 900 23 >/dev/null
+    truncate -s -100 "$dir/a/cut.las"
+}
+
+# The warning that ptxport gives for cut.las under directory $1.
+cut_warning() {
+    echo "ptxport: warning: $1/a/cut.las holds 896 whole point records; its header declares 900"
 }
 
 break_tile() {
@@ -74,7 +83,7 @@ make_reference() {
     cp -a "$work/gen" "$work/ref"
     find "$work/ref" -name '*.las' -print0 |
         while IFS= read -r -d '' tile; do
-            "$PTXPORT" "$tile" "$format" >/dev/null
+            "$PTXPORT" "$tile" "$format" >/dev/null 2>&1
         done
 }
 
@@ -114,7 +123,7 @@ wait_for_queue() {
 }
 
 test_slurm() {
-    local dir=$work/slurm out failed_shard resubmit
+    local dir=$work/slurm out failed_shard cut_shard resubmit
     echo "=== Slurm job array on a one-node cluster ($(hostname -s))"
     start_slurm "$work/cluster"
     cp -a "$work/gen" "$dir"
@@ -128,12 +137,19 @@ test_slurm() {
     echo "--- shards/summary.txt"
     cat shards/summary.txt
     failed_shard=$(grep -l '/c/broken.las$' shards/shard-*.txt)
+    cut_shard=$(grep -l '/a/cut.las$' shards/shard-*.txt)
     check "four list shards of one record type, the blank name in its own task" \
         one_type_per_shard shards
     check "the broken tile's shard is named in the summary" \
         grep -q "^FAILED ${failed_shard##*/} (exit status: 255)" shards/summary.txt
     check "the summary carries ptxport's reason" \
         grep -q "broken.las (listed in .*) is not a valid LAS file" shards/summary.txt
+    check "the truncated tile's shard is named as warned, with ptxport's warning" \
+        grep -qxF "    $(cut_warning "$dir")" \
+        <(grep -A1 -xF "WARNED ${cut_shard##*/}, log $dir/shards/logs/$(basename "$cut_shard" .txt).log:" \
+            shards/summary.txt)
+    check "the summary counts it apart from the failed shard" \
+        grep -q '^1 of 5 shards failed, 1 with warnings (WARNED above);' shards/summary.txt
     check "only that shard is to be resubmitted" \
         test "$(cat shards/resubmit.txt)" = "$((10#$(basename "$failed_shard" .txt | tr -dc 0-9)))"
     check "the failed shard wrote nothing, the others equal plain runs" \
@@ -146,7 +162,9 @@ test_slurm() {
     wait_for_queue
     out=$("$recipes/slurm-summary.sh" shards "$format") || true
     echo "$out"
-    check "the resubmitted shard completes the run" grep -q '^All 5 shards converted' <<<"$out"
+    check "the resubmitted shard completes the run, still with the warning" \
+        grep -qxF 'All 5 shards converted, 1 with warnings (WARNED above).' <<<"$out"
+    check "the truncated tile is still named" grep -qxF "    $(cut_warning "$dir")" <<<"$out"
     check "every Slurm output equals a plain run" same_as_reference "$dir"
     drain_slurm
 }
@@ -173,8 +191,14 @@ test_parallel() {
     check "the summary names the broken tile and ptxport's reason" \
         grep -qxF "    $dir/c/broken.las is not a valid .las file" \
         <(grep -A1 "^FAILED $dir/c/broken.las (on 127.0.0.[12] exit 255" "$dir/out.txt")
+    check "the summary names the truncated tile as warned, with ptxport's warning" \
+        grep -qxF "    $(cut_warning "$dir")" \
+        <(grep -A1 -xF "WARNED $dir/a/cut.las, log $dir/a/cut.log:" "$dir/out.txt")
+    check "the summary counts it apart from the failed tile" \
+        grep -qxF '1 of 13 tiles failed, 1 with warnings (WARNED above). After fixing them, run the same command again.' \
+        "$dir/out.txt"
     check "jobs ran on both hosts" \
-        test "$(cut -f2 "$dir/joblog.txt" | grep -c '^127\.0\.0\.[12]$' | tr -d ' ')" -eq 12 -a \
+        test "$(cut -f2 "$dir/joblog.txt" | grep -c '^127\.0\.0\.[12]$' | tr -d ' ')" -eq 13 -a \
         "$(cut -f2 "$dir/joblog.txt" | sort -u | grep -c '^127')" -eq 2
     check "the broken tile wrote nothing but its log" \
         test ! -e "$dir/c/broken.asc" -a -s "$dir/c/broken.log"
@@ -184,13 +208,18 @@ test_parallel() {
     status=0
     run_parallel || status=$?
     check "the second run succeeds" test "$status" -eq 0
-    check "only the failed tile ran again" test "$(grep -c '' "$dir/joblog.txt")" -eq 14
+    check "its summary still names the truncated tile" \
+        grep -qxF "WARNED $dir/a/cut.las, log $dir/a/cut.log:" "$dir/out.txt"
+    check "and does not call the run complete without it" \
+        grep -qxF "All 13 tiles converted, 1 with warnings (WARNED above); job log $dir/joblog.txt." \
+        "$dir/out.txt"
+    check "only the failed tile ran again" test "$(grep -c '' "$dir/joblog.txt")" -eq 15
     check "every output over ssh equals a plain run" same_as_reference "$dir"
     sed -i '1d' "$dir/tiles.txt"
     status=0
     run_parallel >/dev/null 2>&1 || status=$?
     check "a changed list is refused for the same job log" \
-        test "$status" -eq 2 -a "$(grep -c '' "$dir/joblog.txt")" -eq 14
+        test "$status" -eq 2 -a "$(grep -c '' "$dir/joblog.txt")" -eq 15
 }
 
 # The recipes shown in docs/many-tiles.md are the files run here.
