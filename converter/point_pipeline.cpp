@@ -55,6 +55,10 @@ PointSlots::PointSlots(unsigned workers, std::size_t record_size,
 
 PointSlots::~PointSlots() = default;
 
+bool PointSlots::ready() const {
+    return !slots_.empty();
+}
+
 using Slot = PointSlots::Slot;
 
 namespace {

@@ -38,7 +38,7 @@ class PointSlots {
     PointSlots &operator=(const PointSlots &) = delete;
 
     // Whether the memory of one thread at least could be had.
-    bool ready() const { return !slots_.empty(); }
+    bool ready() const;
 
     struct Slot;
 
