@@ -133,7 +133,7 @@ test-sanitize:
 
 # The tests that run threads, in a ThreadSanitizer build: the worker
 # pipeline, whole runs with workers, the fault runs and the end-to-end runs.
-TSAN_TESTS = test_parallel_points test_faults \
+TSAN_TESTS = test_point_pipeline test_worker_runs test_progress test_faults \
   test_run_end_to_end test_run_driver test_list_stress
 test-tsan:
 	@$(ENSURE) "make test-tsan" $(TEST_NEEDS)

@@ -20,8 +20,9 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 inline constexpr std::string_view kLineEnd = "\n";
 #endif
 
-// The mode in which the point file is created.
-inline constexpr char kPointFileMode[] = "wb";
+// The mode in which both output files are created: binary, with the line
+// ends put in by their writers.
+inline constexpr char kOutputFileMode[] = "wb";
 
 inline char *putLineEnd(char *p) {
     std::memcpy(p, kLineEnd.data(), kLineEnd.size());

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // run_driver.cpp - the conversion phase of ptxport.  Only this unit and the
-// validation report to the user; the writers it calls return a status.
+// validation report to the user; the writers it calls return what failed.
 #include "run_driver.h"
 
 #include "TAMARAK_LiDAR.h"
 #include "cpu_count.h"
 #include "diagnostics.h"
+#include "failure.h"
 #include "file_handle.h"
 #include "file_open.h"
 #include "header_description.h"
@@ -27,23 +28,45 @@ namespace {
 
 constexpr int kFailed = -1;
 
-// Each failure is told on standard output; the system's reason, where
-// there is one (errno as the failed call left it), goes to standard error.
-int failRead(const std::string &name, int error) {
-    std::printf("\nError reading binary file %s\n", name.c_str());
-    noteSystemError(name, error);
-    return kFailed;
+const std::string &nameOf(const LasFileNames &file, FileRole role) {
+    switch (role) {
+    case FileRole::header:
+        return file.header;
+    case FileRole::points:
+        return file.points;
+    case FileRole::las:
+        break;
+    }
+    return file.las;
 }
 
-int failWrite(const std::string &name, int error) {
-    std::printf("\nFailed to write file %s\n", name.c_str());
-    noteSystemError(name, error);
-    return kFailed;
-}
-
-int failCreate(const std::string &name, int error) {
-    std::printf("\nFailed to open file %s for writing\n", name.c_str());
-    noteSystemError(name, error);
+// Tells a failure: its message on standard output, and the system's
+// reason, where there is one, on standard error.
+int report(const Failure &f, const LasFileNames &file) {
+    const std::string &name = nameOf(file, f.file);
+    const char *message = "";
+    switch (f.step) {
+    case FileStep::openToRead:
+        message = "\nCannot open binary file %s for reading\n\n";
+        break;
+    case FileStep::openToWrite:
+        message = "\nFailed to open file %s for writing\n";
+        break;
+    case FileStep::read:
+        message = "\nError reading binary file %s\n";
+        break;
+    case FileStep::write:
+    case FileStep::close:
+        message = "\nFailed to write file %s\n";
+        break;
+    case FileStep::recheck:
+        message = "\nFile %s has changed since it was validated\n";
+        break;
+    case FileStep::none:
+        return 0;
+    }
+    std::printf(message, name.c_str());
+    noteSystemError(name, f.error);
     return kFailed;
 }
 
@@ -56,103 +79,88 @@ uint64_t recordBytes(const std::string &name, const LAS12Header &h) {
     return !ec && size > h.OffsetToData ? size - h.OffsetToData : 0;
 }
 
-// Closes a stream that was written; false if the close lost data.
-bool closeWritten(File &f) {
-    return std::fclose(f.release()) == 0;
+// Closes a stream that was written, unless an earlier step failed; a close
+// that loses data is the failure then.
+Failure closeWritten(File &f, Failure earlier, FileRole role) {
+    errno = 0;
+    if (std::fclose(f.release()) != 0 && !earlier)
+        return failed(FileStep::close, role);
+    return earlier;
 }
 
 // Reads the public header and positions the file at its first record.  The
 // file was validated before the run began; it must still be what it was.
-int readHeader(std::FILE *in, const LasFileNames &file, tamarak::LasType type,
-               LAS12Header &h) {
+Failure readHeader(std::FILE *in, tamarak::LasType type, LAS12Header &h) {
     errno = 0;
     if (std::fread(&h, sizeof h, 1, in) != 1)
-        return failRead(file.las, errno);
+        return failed(FileStep::read, FileRole::las);
     if (!tamarak::header_declares_type(
-            reinterpret_cast<const unsigned char *>(&h), type)) {
-        std::printf("\nFile %s has changed since it was validated\n",
-                    file.las.c_str());
-        return kFailed;
-    }
+            reinterpret_cast<const unsigned char *>(&h), type))
+        return {FileStep::recheck, FileRole::las, 0};
     if (tamarak::seek_to(in, h.OffsetToData) != 0)
-        return failRead(file.las, errno);
-    return 0;
+        return failed(FileStep::read, FileRole::las);
+    return {};
 }
 
-int writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
-                    tamarak::LasType type) {
-    File out(tamarak::open_file(file.header.c_str(), "wb"));
+Failure writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
+                        tamarak::LasType type) {
+    File out(tamarak::open_file(file.header.c_str(), ptx::kOutputFileMode));
     if (!out)
-        return failCreate(file.header, errno);
+        return failed(FileStep::openToWrite, FileRole::header);
     errno = 0;
-    const bool written = writeAsciiHeader(out.get(), h, type) == 0;
-    if (!closeWritten(out) || !written)
-        return failWrite(file.header, errno);
-    return 0;
+    Failure f;
+    if (writeAsciiHeader(out.get(), h, type) != 0)
+        f = failed(FileStep::write, FileRole::header);
+    return closeWritten(out, f, FileRole::header);
 }
 
-int16_t writePoints(const RunPlan &plan, const RunOptions &options,
+// The rows, with the progress line shown meanwhile and erased before any
+// message.
+Failure writePoints(const RunPlan &plan, const RunOptions &options,
                     const LasFileNames &file, const LAS12Header &h,
                     uint64_t record_bytes, std::FILE *in, std::FILE *out,
-                    PointBuffers &buffers) {
-    PointPath path;
-    path.shape.workers = options.workers ? options.workers : usableCpuCount();
-    path.shape.records_per_block = options.records_per_block;
-    path.record_bytes = record_bytes;
-    std::unique_ptr<Progress> progress = progressOnTerminal(
-        file.las, path.record_bytes / plan.type.record_size(),
-        options.progress);
-    path.progress = progress.get();
-    const int16_t result =
-        writeAsciiPoints(plan.format, plan.type, h, in, out, buffers, &path);
-    // The line is erased before any message, and the reason of a failure
-    // kept for it.
-    const int error = errno;
-    progress.reset();
-    errno = error;
-    return result;
+                    PointSlots &slots) {
+    const std::unique_ptr<Progress> progress = progressOnTerminal(
+        file.las, record_bytes / plan.type.record_size(), options.progress);
+    return writeAsciiPoints(plan.format, plan.type, h, in, out, slots,
+                            record_bytes, progress.get());
 }
 
-int writePointFile(const RunPlan &plan, const RunOptions &options,
-                   const LasFileNames &file, const LAS12Header &h,
-                   std::FILE *in, PointBuffers &buffers) {
-    File out(tamarak::open_file(file.points.c_str(), ptx::kPointFileMode));
+Failure writePointFile(const RunPlan &plan, const RunOptions &options,
+                       const LasFileNames &file, const LAS12Header &h,
+                       std::FILE *in, PointSlots &slots) {
+    File out(tamarak::open_file(file.points.c_str(), ptx::kOutputFileMode));
     if (!out)
-        return failCreate(file.points, errno);
+        return failed(FileStep::openToWrite, FileRole::points);
     const uint64_t record_bytes = recordBytes(file.las, h);
-    errno = 0;
-    const int16_t result = writePoints(plan, options, file, h, record_bytes, in,
-                                       out.get(), buffers);
-    if (result == kPointsReadError)
-        return failRead(file.las, errno);
-    if (!closeWritten(out) || result == kPointsWriteError)
-        return failWrite(file.points, errno);
+    const Failure f =
+        writePoints(plan, options, file, h, record_bytes, in, out.get(), slots);
+    if (f.step == FileStep::read)
+        return f;
+    if (const Failure closed = closeWritten(out, f, FileRole::points))
+        return closed;
     warnIfTruncated(file.las, record_bytes / plan.type.record_size(),
                     h.NumberOfPointReturns);
-    return 0;
+    return {};
 }
 
-int convertFile(const RunPlan &plan, const RunOptions &options, std::size_t t,
-                LAS12Header &h, PointBuffers &buffers) {
+Failure convertFile(const RunPlan &plan, const RunOptions &options,
+                    std::size_t t, LAS12Header &h, PointSlots &slots) {
     const LasFileNames &file = plan.files[t];
     File in(tamarak::open_file(file.las.c_str(), "rb"));
-    if (!in) {
-        std::printf("\nCannot open binary file %s for reading\n\n",
-                    file.las.c_str());
-        noteSystemError(file.las, errno);
-        return kFailed;
-    }
+    if (!in)
+        return failed(FileStep::openToRead, FileRole::las);
     std::printf("Input LAS File:     %s\n", file.las.c_str());
     std::printf("Output ASCII File:  %s\n", file.points.c_str());
     if (plan.list_mode)
         std::printf("%zu / %zu\n\n", t + 1, plan.files.size());
 
-    if (readHeader(in.get(), file, plan.type, h) != 0)
-        return kFailed;
+    if (Failure f = readHeader(in.get(), plan.type, h))
+        return f;
     warnIfScaleTooFine(file.las, h.XScaleFactor, h.YScaleFactor);
-    if (writeHeaderFile(file, h, plan.type) != 0)
-        return kFailed;
-    return writePointFile(plan, options, file, h, in.get(), buffers);
+    if (Failure f = writeHeaderFile(file, h, plan.type))
+        return f;
+    return writePointFile(plan, options, file, h, in.get(), slots);
 }
 
 } // namespace
@@ -160,21 +168,22 @@ int convertFile(const RunPlan &plan, const RunOptions &options, std::size_t t,
 int convertRun(const RunPlan &plan, const RunOptions &options) {
     const auto beginTime = std::chrono::steady_clock::now();
     credits();
-    // The header block and the point buffers serve every file of the run.
+    // The header block and the point slots serve every file of the run.
     const std::unique_ptr<LAS12Header> header(new (std::nothrow) LAS12Header);
     if (!header) {
         std::printf("\nCannot allocate memory for LAS header\n");
         return kFailed;
     }
-    PointBuffers buffers;
-    if (!obtainPointBuffers(buffers, plan.type)) {
+    PointSlots slots(options.workers ? options.workers : usableCpuCount(),
+                     plan.type.record_size(), options.records_per_block);
+    if (!slots.ready()) {
         std::printf("Failed to allocate memory for 1 record of data "
                     "structure\n");
         return kFailed;
     }
     for (std::size_t t = 0; t < plan.files.size(); ++t)
-        if (convertFile(plan, options, t, *header, buffers) != 0)
-            return kFailed;
+        if (const Failure f = convertFile(plan, options, t, *header, slots))
+            return report(f, plan.files[t]);
 
     const auto finishTime = std::chrono::steady_clock::now();
     const std::chrono::duration<double> elapsed = finishTime - beginTime;

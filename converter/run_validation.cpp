@@ -10,8 +10,8 @@
 #include "diagnostics.h"
 #include "file_handle.h"
 #include "file_identity.h"
-#include "format_catalogue.h"
 #include "file_open.h"
+#include "format_catalogue.h"
 #include "las_type.h"
 #include "las_verdict.h"
 #include "list_text.h"
@@ -165,7 +165,8 @@ std::optional<Refusal> validateFormat(const char *text, RunPlan &plan) {
         return Refusal{tamarak::numeric_argument_message(text), {}};
     plan.format = parseFormatNumber(text);
     if (plan.format < 0)
-        return Refusal{"\nError in Format specified\n\n" + ptx::usageText(), {}};
+        return Refusal{"\nError in Format specified\n\n" + ptx::usageText(),
+                       {}};
     if (formatNeedsMissingGpsTime(plan.format, plan.type))
         return Refusal{"\n" + plan.first_argument +
                            " does not contain GPS Time data\n",

@@ -11,12 +11,14 @@
 //   copy:SOURCE     replace the file by a copy of SOURCE
 //   write:TEXT      replace the file's contents by TEXT
 //   readerror:N     the stream this fopen() returns delivers its first N
-//                   bytes, then reads fail with an error (ferror is set)
+//                   bytes, then reads fail as a failing disk's do: ferror
+//                   set, errno EIO on the thread that read
 // Both fopen and fopen64 are defined here, so neither may be renamed to the
 // other by the large-file switch that the rest of the project builds with.
 #undef _FILE_OFFSET_BITS
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -113,8 +115,10 @@ fread(void *buf, std::size_t size, std::size_t n, FILE *f) {
     const std::size_t allowed = std::min(n, g_read_budget / size);
     const std::size_t got = real(buf, size, allowed, f);
     g_read_budget -= got * size;
-    if (allowed < n)
+    if (allowed < n) {
         g_read_failed = true;
+        errno = EIO;
+    }
     return got;
 }
 

@@ -100,6 +100,44 @@ LasFixture fixture_for_type(int type) {
     return LasFixture(minor[type], format[type]);
 }
 
+LasFixture tile(int type, int points) {
+    LasFixture f = fixture_for_type(type);
+    for (int i = 0; i < points; ++i) {
+        Point p;
+        p.x = 12345 * i;
+        p.y = -678 * i;
+        p.z = 90 + i;
+        p.bitfield = static_cast<uint8_t>(i);
+        p.gps_time = 5e8 + i * 0.25;
+        f.points.push_back(p);
+    }
+    return f;
+}
+
+LasFixture survey(int type, int points, std::size_t between,
+                  std::size_t after) {
+    LasFixture f = fixture_for_type(type);
+    for (int i = 0; i < points; ++i) {
+        Point p;
+        p.x = 1234567 * (i % 1000) - 400000000;
+        p.y = -6781 * i;
+        p.z = 90 + i * (i % 1000);
+        p.intensity = static_cast<uint16_t>(i * 37);
+        p.bitfield = static_cast<uint8_t>(i * 11);
+        p.classification = static_cast<uint8_t>(i);
+        p.scan_angle = static_cast<uint8_t>(i * 5);
+        p.user_data = static_cast<uint8_t>(i * 3);
+        p.point_source_id = static_cast<uint16_t>(i * 257);
+        p.gps_time = 3.3e8 + i * 0.1234567;
+        p.red = static_cast<uint16_t>(i * 101);
+        p.blue = static_cast<uint16_t>(65535 - i);
+        f.points.push_back(p);
+    }
+    f.between.assign(between, 0xAB);
+    f.after.assign(after, 0xCD);
+    return f;
+}
+
 void write_bytes(const std::filesystem::path &path, const Bytes &bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char *>(bytes.data()),

@@ -57,6 +57,15 @@ struct LasFixture {
 // LAS 1.x and point format of a LASType 1 to 8.
 LasFixture fixture_for_type(int type);
 
+// A file of a type with `points` records whose coordinates, bits and time
+// step with the record number.
+LasFixture tile(int type, int points);
+
+// Points whose rows differ from one record to the next in every field,
+// with `between` bytes before them and `after` bytes after them.
+LasFixture survey(int type, int points, std::size_t between = 0,
+                  std::size_t after = 0);
+
 void write_bytes(const std::filesystem::path &path, const Bytes &bytes);
 Bytes read_bytes(const std::filesystem::path &path);
 std::string read_text(const std::filesystem::path &path);

@@ -15,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-LasFixture tile(int points) {
-    LasFixture f = fixture_for_type(6);
-    f.points.assign(static_cast<std::size_t>(points), Point{});
-    return f;
-}
-
 TEST(Diagnostics, PointCountAgainstTheHeader) {
     struct Case {
         const char *what;
@@ -39,7 +33,7 @@ TEST(Diagnostics, PointCountAgainstTheHeader) {
     };
     for (const Case &c : cases) {
         TempDir dir;
-        LasFixture f = tile(c.points);
+        LasFixture f = tile(6, c.points);
         if (c.declared >= 0) {
             f.auto_count = false;
             f.header.NumberOfPointReturns = static_cast<uint32_t>(c.declared);
@@ -55,10 +49,10 @@ TEST(Diagnostics, PointCountAgainstTheHeader) {
 
 TEST(Diagnostics, WhyAFileIsRefused) {
     TempDir dir;
-    Bytes laz = tile(3).bytes();
+    Bytes laz = tile(6, 3).bytes();
     laz[104] = 0x83; // LAZ sets the top bit of the point data format
     write_bytes(dir / "z.las", laz);
-    tile(3).write(dir / "UP.LAS");
+    tile(6, 3).write(dir / "UP.LAS");
     const CommandResult compressed = run_ptxport({"z.las", "0"}, dir.path());
     EXPECT_EQ(compressed.status, kFailureStatus);
     EXPECT_EQ(compressed.err, "ptxport: note: z.las looks compressed (LAZ); "
@@ -111,7 +105,7 @@ TEST(Diagnostics, UnreadableFileGetsTheSystemReason) {
         GTEST_SKIP() << "root without setpriv cannot be refused a read";
     TempDir dir;
     fs::permissions(dir.path(), fs::perms::all);
-    tile(3).write(dir / "secret.las");
+    tile(6, 3).write(dir / "secret.las");
     fs::permissions(dir / "secret.las", fs::perms::owner_write);
     std::vector<std::string> argv;
     if (geteuid() == 0)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -44,7 +45,7 @@ std::string columnNames(int format, tamarak::LasType type) {
 }
 
 struct Converted {
-    int16_t result;
+    Failure result;
     std::string text;
 };
 
@@ -58,10 +59,10 @@ Converted convertImage(const Bytes &las, int format, int type) {
     LAS12Header h;
     EXPECT_EQ(std::fread(&h, sizeof h, 1, in), 1u);
     EXPECT_EQ(tamarak::seek_to(in, h.OffsetToData), 0);
-    PointBuffers buffers;
-    EXPECT_TRUE(obtainPointBuffers(buffers, lasType(type)));
-    const int16_t result =
-        writeAsciiPoints(format, lasType(type), h, in, out, buffers);
+    PointSlots slots(1, lasType(type).record_size());
+    EXPECT_TRUE(slots.ready());
+    const Failure result =
+        writeAsciiPoints(format, lasType(type), h, in, out, slots);
     std::fclose(in);
     std::fflush(out);
     std::rewind(out);
@@ -152,7 +153,7 @@ TEST_P(EveryFormatEveryType, MatchesPrintfReference) {
     const auto [format, type] = GetParam();
     const Bytes las = edgeFixture(type).bytes();
     const Converted c = convertImage(las, format, type);
-    EXPECT_EQ(c.result, kPointsWritten);
+    EXPECT_FALSE(c.result);
     EXPECT_EQ(c.text, referencePointFile(las, format, type));
     EXPECT_EQ(ptx::formatServesType(format, lasType(type)),
               referenceServes(format, type));
@@ -332,7 +333,7 @@ TEST(EndOfPoints, OnlyWholeRecordsFromOffsetToData) {
         f.auto_offset = false;
         f.header.OffsetToData = static_cast<uint32_t>(227 + ec.offset_shift);
         const Converted c = convertImage(f.bytes(), 15, 8);
-        EXPECT_EQ(c.result, kPointsWritten) << ec.what;
+        EXPECT_FALSE(c.result) << ec.what;
         EXPECT_EQ(std::count(c.text.begin(), c.text.end(), '\n'),
                   static_cast<long>(1 + ec.rows))
             << ec.what;
@@ -377,23 +378,25 @@ TEST(Failures, WriteErrorAndReadErrorAreReported) {
     LasFixture f = fixture_for_type(6);
     f.points.assign(50000, Point{});
     f.write(dir / "a.las");
-    PointBuffers buffers;
-    ASSERT_TRUE(obtainPointBuffers(buffers, lasType(6)));
+    PointSlots slots(1, lasType(6).record_size());
+    ASSERT_TRUE(slots.ready());
     LAS12Header h = f.header;
 
     std::FILE *in = std::fopen((dir / "a.las").c_str(), "rb");
     std::FILE *full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
-    EXPECT_EQ(writeAsciiPoints(0, lasType(6), h, in, full, buffers),
-              kPointsWriteError);
+    const Failure written = writeAsciiPoints(0, lasType(6), h, in, full, slots);
+    EXPECT_EQ(written.step, FileStep::write);
+    EXPECT_EQ(written.error, ENOSPC);
     std::fclose(full);
     std::fclose(in);
 
     std::FILE *folder = std::fopen(dir.path().c_str(), "rb");
     ASSERT_NE(folder, nullptr);
     std::FILE *out = std::tmpfile();
-    EXPECT_EQ(writeAsciiPoints(0, lasType(6), h, folder, out, buffers),
-              kPointsReadError);
+    const Failure read = writeAsciiPoints(0, lasType(6), h, folder, out, slots);
+    EXPECT_EQ(read.step, FileStep::read);
+    EXPECT_EQ(read.error, EISDIR);
     std::fclose(out);
     std::fclose(folder);
 }

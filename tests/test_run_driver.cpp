@@ -30,17 +30,10 @@ int runInProcess(std::vector<std::string> args, std::string &out) {
     return status;
 }
 
-LasFixture tile(int type) {
-    LasFixture f = fixture_for_type(type);
-    for (int i = 0; i < 500; ++i)
-        f.points.push_back(Point{i, -i, 3 * i});
-    return f;
-}
-
 TEST(RunDriver, CompleteRunInProcess) {
     TempDir dir;
     const std::string las = (dir / "a.las").string();
-    tile(8).write(las);
+    tile(8, 500).write(las);
     std::string out;
     EXPECT_EQ(runInProcess({"ptxport", las, "19"}, out), 0);
     EXPECT_NE(out.find("Output ASCII File:  " + (dir / "a.asc").string()),
@@ -54,7 +47,7 @@ TEST(RunDriver, CompleteRunInProcess) {
 TEST(RunDriver, FailureDuringConversionIsReturned) {
     TempDir dir;
     const std::string las = (dir / "a.las").string();
-    tile(6).write(las);
+    tile(6, 500).write(las);
     fs::create_directory(dir / "a.asc");
     std::string out;
     EXPECT_EQ(runInProcess({"ptxport", las, "0"}, out), -1);

@@ -16,15 +16,12 @@
 
 namespace {
 
-PointBuffers &buffers() {
-    static PointBuffers b = [] {
-        PointBuffers fresh;
-        // Blocks of the largest records serve every type.
-        if (!obtainPointBuffers(fresh, tamarak::LasType::from_code(8)))
-            std::abort();
-        return fresh;
-    }();
-    return b;
+// Blocks of the largest records serve every type.
+PointSlots &slots() {
+    static PointSlots s(1, tamarak::LasType::from_code(8).record_size());
+    if (!s.ready())
+        std::abort();
+    return s;
 }
 
 // The point file of one format, as the driver makes it.
@@ -38,7 +35,7 @@ std::string convert(const std::string &name, int format,
     char *text = nullptr;
     std::size_t length = 0;
     std::FILE *out = open_memstream(&text, &length);
-    if (writeAsciiPoints(format, type, h, in, out, buffers()) != kPointsWritten)
+    if (writeAsciiPoints(format, type, h, in, out, slots()))
         std::abort();
     std::fclose(in);
     std::fclose(out);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-// parallel_points.cpp - one file's point records over several threads.
+// point_pipeline.cpp - the point records of one file over one to N
+// threads.
 //
 // Each thread holds one block at a time, so memory does not depend on the
 // file: a block of records and its text per thread.
-#include "parallel_points.h"
+#include "point_pipeline.h"
 
-#include "point_writer.h"
 #include "progress.h"
 
 #include <algorithm>
@@ -14,10 +14,11 @@
 #include <mutex>
 #include <new>
 #include <thread>
-#include <vector>
 
 namespace {
 
+// 4096 records in, a few hundred KiB of text out: large reads and writes,
+// and little memory that a small file leaves untouched.
 constexpr std::size_t kDefaultRecordsPerBlock = 4096;
 // Text of one block: about twice what 4096 rows of format 0 take, and far
 // less than the worst rows could; the thread that writes the block formats
@@ -26,12 +27,9 @@ constexpr std::size_t kTextBytes = std::size_t{1} << 20;
 // Files shorter than this many blocks are not worth starting threads for.
 constexpr std::uint64_t kFewBlocks = 8;
 
-std::size_t recordsPerBlock(const WorkerShape &shape) {
-    return shape.records_per_block ? shape.records_per_block
-                                   : kDefaultRecordsPerBlock;
-}
+} // namespace
 
-struct Slot {
+struct PointSlots::Slot {
     std::unique_ptr<unsigned char[]> records;
     std::unique_ptr<char[]> text;
     std::uint64_t seq = 0;     // the block's place in the file
@@ -39,6 +37,31 @@ struct Slot {
     std::size_t formatted = 0; // records whose rows are in the text or out
     std::size_t text_used = 0;
 };
+
+PointSlots::PointSlots(unsigned workers, std::size_t record_size,
+                       std::size_t records_per_block)
+    : records_per_block_(records_per_block ? records_per_block
+                                           : kDefaultRecordsPerBlock) {
+    for (unsigned i = 0; i < std::max(workers, 1u); ++i) {
+        Slot s;
+        s.records.reset(
+            new (std::nothrow) unsigned char[records_per_block_ * record_size]);
+        s.text.reset(new (std::nothrow) char[kTextBytes]);
+        if (!s.records || !s.text)
+            break;
+        slots_.push_back(std::move(s));
+    }
+}
+
+PointSlots::~PointSlots() = default;
+
+bool PointSlots::ready() const {
+    return !slots_.empty();
+}
+
+using Slot = PointSlots::Slot;
+
+namespace {
 
 // Formats the block's next records, as many as the text buffer surely
 // holds.
@@ -57,39 +80,30 @@ void formatSome(Slot &s, const PointJob &job) {
     s.text_used = static_cast<std::size_t>(p - s.text.get());
 }
 
-// Each of the N threads (the caller and N - 1 others) owns one slot and
-// loops: take the next block of the input, format it, wait for its turn
-// and write it.  Reads happen one at a time in file order, and so do
-// writes, so the text comes out in file order; a block's records and text
-// stay in the cache of the core that reads, formats and writes them.
+// Each of the threads (the caller and as many others as slots beyond the
+// first) owns one slot and loops: take the next block of the input, format
+// it, wait for its turn and write it.  Reads happen one at a time in file
+// order, and so do writes, so the text comes out in file order; a block's
+// records and text stay in the cache of the core that reads, formats and
+// writes them.
 class Pipeline {
   public:
-    Pipeline(const PointJob &job, const WorkerShape &shape, std::FILE *in,
-             std::FILE *out, Progress *progress)
-        : job_(job), block_records_(recordsPerBlock(shape)), in_(in), out_(out),
-          progress_(progress) {
-        for (unsigned i = 0; i < shape.workers; ++i) {
-            Slot s;
-            s.records.reset(new (
-                std::nothrow) unsigned char[block_records_ * job.record_size]);
-            s.text.reset(new (std::nothrow) char[kTextBytes]);
-            if (!s.records || !s.text)
-                break;
-            slots_.push_back(std::move(s));
-        }
-    }
-
-    bool ready() const { return slots_.size() >= 2; }
+    Pipeline(const PointJob &job, std::vector<Slot> &slots, std::size_t threads,
+             std::size_t records_per_block, std::FILE *in, std::FILE *out,
+             Progress *progress)
+        : job_(job), slots_(slots), threads_(threads),
+          block_bytes_(records_per_block * job.record_size), in_(in), out_(out),
+          progress_(progress) {}
 
     // Every thread has ended when this returns.
-    int16_t run() {
+    Failure run() {
         {
             std::vector<std::jthread> others;
-            for (std::size_t i = 1; i < slots_.size(); ++i)
+            for (std::size_t i = 1; i < threads_; ++i)
                 others.emplace_back([this, i] { work(slots_[i]); });
             work(slots_[0]);
         }
-        return status_;
+        return failure_;
     }
 
   private:
@@ -97,14 +111,15 @@ class Pipeline {
     bool readBlock(Slot &s);
     bool awaitTurn(const Slot &s);
     bool writeBlock(Slot &s);
-    void fail(int16_t status);
+    void stop(const Failure &f);
 
     const PointJob job_;
-    const std::size_t block_records_;
+    std::vector<Slot> &slots_;
+    const std::size_t threads_;
+    const std::size_t block_bytes_;
     std::FILE *const in_;
     std::FILE *const out_;
     Progress *const progress_;
-    std::vector<Slot> slots_;
 
     std::mutex read_mutex_; // the input, in file order
     std::uint64_t blocks_read_ = 0;
@@ -115,7 +130,7 @@ class Pipeline {
     std::uint64_t blocks_written_ = 0;
     std::uint64_t records_written_ = 0; // by the thread whose turn it is
     bool stopped_ = false;
-    int16_t status_ = kPointsWritten;
+    Failure failure_;
 };
 
 void Pipeline::work(Slot &s) {
@@ -129,7 +144,7 @@ void Pipeline::work(Slot &s) {
             ++blocks_written_;
         }
         if (!written)
-            return fail(kPointsWriteError);
+            return;
         turn_.notify_all();
     }
 }
@@ -145,11 +160,11 @@ bool Pipeline::readBlock(Slot &s) {
         if (stopped_)
             return false;
     }
-    const std::size_t want = block_records_ * job_.record_size;
-    const std::size_t got = std::fread(s.records.get(), 1, want, in_);
-    input_ended_ = got < want;
+    errno = 0;
+    const std::size_t got = std::fread(s.records.get(), 1, block_bytes_, in_);
+    input_ended_ = got < block_bytes_;
     if (input_ended_ && std::ferror(in_)) {
-        fail(kPointsReadError);
+        stop(failed(FileStep::read, FileRole::las));
         return false;
     }
     s.seq = blocks_read_++;
@@ -167,12 +182,16 @@ bool Pipeline::awaitTurn(const Slot &s) {
 }
 
 // Writes the block's text; rows that did not fit are formatted here, into
-// the same buffer, once its text is out.
+// the same buffer, once its text is out.  False after a failed write, which
+// has stopped the run.
 bool Pipeline::writeBlock(Slot &s) {
     for (;;) {
+        errno = 0;
         if (s.text_used != 0 &&
-            std::fwrite(s.text.get(), 1, s.text_used, out_) != s.text_used)
+            std::fwrite(s.text.get(), 1, s.text_used, out_) != s.text_used) {
+            stop(failed(FileStep::write, FileRole::points));
             return false;
+        }
         if (s.formatted == s.count)
             break;
         formatSome(s, job_);
@@ -184,11 +203,11 @@ bool Pipeline::writeBlock(Slot &s) {
 }
 
 // Stops every thread at its next step; the first failure is the result.
-void Pipeline::fail(int16_t status) {
+void Pipeline::stop(const Failure &f) {
     {
         std::lock_guard lock(turn_mutex_);
         if (!stopped_)
-            status_ = status;
+            failure_ = f;
         stopped_ = true;
     }
     turn_.notify_all();
@@ -196,17 +215,12 @@ void Pipeline::fail(int16_t status) {
 
 } // namespace
 
-bool worthWorkers(std::uint64_t bytes, std::size_t record_size,
-                  const WorkerShape &shape) {
-    const std::uint64_t block = recordsPerBlock(shape) * record_size;
-    return shape.workers >= 2 && bytes >= kFewBlocks * block;
-}
-
-int16_t writeRecordsWithWorkers(std::FILE *in, std::FILE *out,
-                                const PointJob &job, const WorkerShape &shape,
-                                Progress *progress) {
-    Pipeline pipeline(job, shape, in, out, progress);
-    if (!pipeline.ready())
-        return kPointsNeedOneThread;
+Failure writePointRecords(std::FILE *in, std::FILE *out, const PointJob &job,
+                          PointSlots &slots, std::uint64_t record_bytes,
+                          Progress *progress) {
+    const std::size_t block = slots.records_per_block_;
+    const bool few = record_bytes < kFewBlocks * block * job.record_size;
+    const std::size_t threads = few ? 1 : slots.slots_.size();
+    Pipeline pipeline(job, slots.slots_, threads, block, in, out, progress);
     return pipeline.run();
 }
