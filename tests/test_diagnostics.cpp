@@ -90,7 +90,7 @@ TEST(Diagnostics, ScaleFinerThanTheDecimalsWritten) {
     };
     for (const Case &c : cases) {
         TempDir dir;
-        LasFixture f = tile(2);
+        LasFixture f = tile(6, 2);
         f.header.XScaleFactor = c.x_scale;
         f.header.YScaleFactor = c.y_scale;
         f.write(dir / "a.las");
