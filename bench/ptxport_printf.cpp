@@ -6,6 +6,7 @@
 #include "run_driver.h"
 
 int main(int argc, char **argv) {
-    useRowFormatters(ptx::rowFormatterOf<ptx::PrintfNumbers>);
-    return runPtxport(argc, argv, RunOptions{});
+    RunOptions options;
+    options.rows = ptx::rowFormatterOf<ptx::PrintfNumbers>;
+    return runPtxport(argc, argv, options);
 }

@@ -10,12 +10,13 @@
 Failure writeAsciiPoints(int format, tamarak::LasType type,
                          const LAS12Header &header, std::FILE *in,
                          std::FILE *out, PointSlots &slots,
-                         std::uint64_t record_bytes, Progress *progress) {
+                         std::uint64_t record_bytes, Progress *progress,
+                         RowFormatterLookup formatters) {
     const std::string names = ptx::columnNames(format, type);
     errno = 0;
     if (std::fwrite(names.data(), 1, names.size(), out) != names.size())
         return failed(FileStep::write, FileRole::points);
-    const ptx::RowFormatter rows = rowFormatterFor(format, type);
+    const ptx::RowFormatter rows = formatters(format, type);
     if (!rows)
         return {};
     const PointJob job{rows,

@@ -9,23 +9,21 @@
 #include "las_type.h"
 #include "point_pipeline.h"
 #include "point_rows.h"
+#include "row_formatters.h"
 
 #include <cstdint>
 #include <cstdio>
 
-// The row formatter of a format (0 to 19) for a record type, null where
-// the format has no rows for it.  (row_formatters.cpp; the benchmark's
-// printf baseline links its own.)
-ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type);
-
 // Writes the column-name line and one row per whole record read from `in`
 // (positioned at the first record) until its end, with the memory and
-// threads of `slots` (see writePointRecords for `record_bytes`).  Returns
+// threads of `slots` (see writePointRecords for `record_bytes`) and the
+// formatters that `rows` gives.  Returns
 // the first failure, or none; prints nothing and closes neither stream.
 Failure writeAsciiPoints(int format, tamarak::LasType type,
                          const LAS12Header &header, std::FILE *in,
                          std::FILE *out, PointSlots &slots,
                          std::uint64_t record_bytes = 0,
-                         Progress *progress = nullptr);
+                         Progress *progress = nullptr,
+                         RowFormatterLookup rows = rowFormatterFor);
 
 #endif

@@ -1,7 +1,7 @@
 /* SPDX-License-Identifier: MIT */
-// row_formatters.h - which number conversions the rows are written with:
-// the command's exact ones, or another set that a program of this tree
-// chooses before its run (the benchmark's printf baseline).
+// row_formatters.h - the rows' formatter for each format and record type,
+// and the type of a lookup that a run may take in its place (the
+// benchmark's printf baseline passes one in RunOptions).
 #ifndef PTXPORT_ROW_FORMATTERS_H
 #define PTXPORT_ROW_FORMATTERS_H
 
@@ -13,8 +13,7 @@
 using RowFormatterLookup = ptx::RowFormatter (*)(int format,
                                                  tamarak::LasType type);
 
-// From now on rowFormatterFor answers with `lookup`, and every point job
-// takes its formatter from there.  Called before a run, never during one.
-void useRowFormatters(RowFormatterLookup lookup);
+// The command's own: the exact number conversions.
+ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type);
 
 #endif

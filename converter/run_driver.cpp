@@ -123,7 +123,7 @@ Failure writePoints(const RunPlan &plan, const RunOptions &options,
     const std::unique_ptr<Progress> progress = progressOnTerminal(
         file.las, record_bytes / plan.type.record_size(), options.progress);
     return writeAsciiPoints(plan.format, plan.type, h, in, out, slots,
-                            record_bytes, progress.get());
+                            record_bytes, progress.get(), options.rows);
 }
 
 Failure writePointFile(const RunPlan &plan, const RunOptions &options,
