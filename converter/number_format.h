@@ -96,39 +96,41 @@ template <typename Uint> inline char *put_unsigned(char *p, Uint v) {
     return end;
 }
 
-// Digits of v, 1 to 10, from its bit width and one comparison: no branch
-// depends on the value, so a file whose values vary in length costs no
-// mispredictions.
-inline int count_digits_u32(uint32_t v) {
-    const uint32_t w = v | 1;
-    const int t = (std::bit_width(w) * 1233) >> 12; // about log10(2^width)
-    return t + (w >= kPow10[t]);
-}
-
-// The eight digits of v < 10^8, leading zeros included, as the bytes of a
-// little-endian word (first digit in the lowest byte).  Built in a register
-// by dividing all lanes at once (two 4-digit halves in 32-bit lanes, then
-// four 2-digit pairs in 16-bit lanes), with multiplications by reciprocals
-// that are exact in the ranges the lanes hold: y * 10486 >> 20 is y / 100
-// for y < 10^4, z * 103 >> 10 is z / 10 for z < 100, and no lane's product
-// reaches the next lane.  No loop, no table, no store a load must wait for.
-inline uint64_t eight_digits(uint32_t v) {
+// The eight digits of v < 10^8, leading zeros included, as the values 0-9
+// in the bytes of a word, first digit in the lowest byte.  Built in a
+// register by dividing all lanes at once (two 4-digit halves in 32-bit
+// lanes, then four 2-digit pairs in 16-bit lanes), with multiplications by
+// reciprocals that are exact in the ranges the lanes hold: y * 10486 >> 20
+// is y / 100 for y < 10^4, z * 103 >> 10 is z / 10 for z < 100, and no
+// lane's product reaches the next lane.  No loop, no table, no store that a
+// load must wait for.
+inline uint64_t eight_digit_values(uint32_t v) {
     const uint64_t halves = v / 10000 | uint64_t{v % 10000} << 32;
     const uint64_t hundreds =
         (halves * 10486 >> 20) & (uint64_t{0x7f} << 32 | 0x7f);
     const uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;
     const uint64_t tens = (pairs * 103 >> 10) & 0x000f000f000f000fULL;
-    return (tens | (pairs - tens * 10) << 8) + 0x3030303030303030ULL;
+    return tens | (pairs - tens * 10) << 8;
 }
 
-// printf("%u", v).  Writes eight characters at p whatever the length, of
-// which the number is the first count_digits_u32(v) (or all, and more).
+inline constexpr uint64_t kZeroes = 0x3030303030303030ULL;
+
+// The same as characters.
+inline uint64_t eight_digits(uint32_t v) {
+    return eight_digit_values(v) + kZeroes;
+}
+
+// printf("%u", v).  Writes eight characters at p whatever the length (or
+// all of the number, and more).
 inline char *put_u32(char *p, uint32_t v) {
     if (v < 100000000) {
-        const int n = count_digits_u32(v);
-        const uint64_t digits = eight_digits(v) >> (8 * (8 - n));
+        // The leading zero digits are the word's low zero bytes; all but
+        // the last go.
+        const uint64_t values = eight_digit_values(v);
+        const int shift = std::min(std::countr_zero(values) & ~7, 56);
+        const uint64_t digits = (values + kZeroes) >> shift;
         std::memcpy(p, &digits, 8);
-        return p + n;
+        return p + 8 - shift / 8;
     }
     const uint32_t top = v / 100000000; // 1 to 42
     if (top >= 10) {
@@ -502,12 +504,13 @@ inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
     p += m < 0;
     char *end;
     if (n < 100000000) [[likely]] {
-        // At least three digits, the leading zeros of the word: "0.05".
-        const int k = std::max(count_digits_u32(static_cast<uint32_t>(n)), 3);
-        const uint64_t digits =
-            eight_digits(static_cast<uint32_t>(n)) >> (8 * (8 - k));
+        // The leading zero digits are the word's low zero bytes; all but
+        // the last three go ("0.05").
+        const uint64_t values = eight_digit_values(static_cast<uint32_t>(n));
+        const int shift = std::min(std::countr_zero(values) & ~7, 40);
+        const uint64_t digits = (values + kZeroes) >> shift;
         std::memcpy(p, &digits, 8);
-        end = p + k;
+        end = p + 8 - shift / 8;
     } else {
         end = put_u64(p, n);
     }
