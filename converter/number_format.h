@@ -125,12 +125,13 @@ inline uint64_t eight_digits(uint32_t v) {
 inline char *put_u32(char *p, uint32_t v) {
     if (v < 100000000) {
         // The leading zero digits are the word's low zero bytes; all but
-        // the last go.
+        // the last go (the bit set in the last byte counts only for v = 0).
         const uint64_t values = eight_digit_values(v);
-        const int shift = std::min(std::countr_zero(values) & ~7, 56);
+        const auto shift = static_cast<unsigned>(
+            std::countr_zero(values | uint64_t{1} << 56) & ~7);
         const uint64_t digits = (values + kZeroes) >> shift;
         std::memcpy(p, &digits, 8);
-        return p + 8 - shift / 8;
+        return p + 8 - (shift >> 3);
     }
     const uint32_t top = v / 100000000; // 1 to 42
     if (top >= 10) {
@@ -505,12 +506,14 @@ inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
     char *end;
     if (n < 100000000) [[likely]] {
         // The leading zero digits are the word's low zero bytes; all but
-        // the last three go ("0.05").
+        // the last three go ("0.05"), which the bit set in the sixth byte
+        // ensures.
         const uint64_t values = eight_digit_values(static_cast<uint32_t>(n));
-        const int shift = std::min(std::countr_zero(values) & ~7, 40);
+        const auto shift = static_cast<unsigned>(
+            std::countr_zero(values | uint64_t{1} << 40) & ~7);
         const uint64_t digits = (values + kZeroes) >> shift;
         std::memcpy(p, &digits, 8);
-        end = p + 8 - shift / 8;
+        end = p + 8 - (shift >> 3);
     } else {
         end = put_u64(p, n);
     }
