@@ -418,11 +418,13 @@ inline double scaledCoordinate(int32_t x, double scale, double offset) {
 // s * 10^d and o * 10^d are measured in doubles: t = fl(s * 10^d) is within
 // u |t| (1 + u) of the exact product, and t - round(t) is exact, so
 // |s - a w| <= (|t - a| + 2 u |t|) w; the same for o and K.
+//
+// For d <= 2 the plan holds a and K already times 10^(2-d), so that its sum
+// is the cents n themselves; "m" below is that sum.
 struct CoordinatePlan {
     double scale = 1, offset = 0;
-    int64_t step = 0, base = 0; // a and K
+    int64_t step = 0, base = 0; // a and K (times 10^(2-d) for d <= 2)
     uint64_t limit = 0;         // fast when 1 <= |m| <= limit; 0: never
-    uint64_t times = 1;         // 10^(2-d) for d <= 2
     uint64_t per = 1, half = 0; // q = 10^(d-2) and q / 2 for d > 2
 };
 
@@ -459,10 +461,10 @@ inline bool plan_decimal(CoordinatePlan &c, int d) {
                                          : x_max * std::fabs(a) - std::fabs(k);
     if (!(m_max >= 1))
         return false;
-    c.step = static_cast<int64_t>(a);
-    c.base = static_cast<int64_t>(k);
-    c.limit = static_cast<uint64_t>(m_max);
-    c.times = d <= 2 ? kPow10[2 - d] : 1;
+    const auto times = static_cast<int64_t>(d <= 2 ? kPow10[2 - d] : 1);
+    c.step = static_cast<int64_t>(a) * times;
+    c.base = static_cast<int64_t>(k) * times;
+    c.limit = static_cast<uint64_t>(m_max) * static_cast<uint64_t>(times);
     c.per = d > 2 ? kPow10[d - 2] : 1;
     c.half = c.per / 2;
     return true;
@@ -494,7 +496,7 @@ inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
         m < 0 ? 0 - static_cast<uint64_t>(m) : static_cast<uint64_t>(m);
     if (a - 1 >= c.limit) [[unlikely]]
         return nullptr;
-    uint64_t n = a * c.times;
+    uint64_t n = a;
     if (c.per != 1) [[unlikely]] {
         const uint64_t rest = a % c.per;
         if (rest == c.half)

@@ -394,39 +394,38 @@ TEST(FixedFormatSpelling, SignsTiesAndSpecials) {
 // ---- coordinates through a file's plan ----
 
 // The plan each kind of file gets: for the decimals that state both its
-// scale and its offset, the multiplier or divisor that turns m into cents.
+// scale and its offset, the step of m per unit of X (in cents where the
+// decimals are two or fewer) and the divisor that turns m into cents.
 TEST(CoordinatePlan, DecimalScalesAndOffsets) {
     struct Case {
         double scale, offset;
         int64_t step; // 0: no plan, every value exact
-        uint64_t times, per;
+        uint64_t per;
     };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {0.01, 512000, 1, 1, 1},
-        {0.01, -0.0, 1, 1, 1},
-        {0.001, -98436, 1, 1, 10},
-        {0.01, 637905.545, 10, 1, 10}, // a half-cent offset: three decimals
-        {1e-7, 0, 1, 1, 100000},
-        {0.25, 4310000, 25, 1, 1},
-        {0.5, 0, 5, 10, 1},
-        {1, 0, 1, 100, 1},
-        {0.125, 0, 125, 1, 10},
-        {0.00025, 34.81025, 25, 1, 1000},
-        {0.0013908205841446453, 0.5, 0, 1, 1},
+        {0.01, 512000, 1, 1},
+        {0.01, -0.0, 1, 1},
+        {0.001, -98436, 1, 10},
+        {0.01, 637905.545, 10, 10}, // a half-cent offset: three decimals
+        {1e-7, 0, 1, 100000},
+        {0.25, 4310000, 25, 1},
+        {0.5, 0, 50, 1},
+        {1, 0, 100, 1},
+        {0.125, 0, 125, 10},
+        {0.00025, 34.81025, 25, 1000},
+        {0.0013908205841446453, 0.5, 0, 1},
         // 0.06 mm off the millimetre grid: within the proof's margin.
-        {0.0010000000000000002, 393775.82306091185, 1, 1, 10},
-        {std::numeric_limits<double>::quiet_NaN(), 0, 0, 1, 1},
-        {0.01, std::numeric_limits<double>::infinity(), 0, 1, 1},
-        {0, 0, 0, 1, 1},
+        {0.0010000000000000002, 393775.82306091185, 1, 10},
+        {nan, 0, 0, 1},
+        {0.01, std::numeric_limits<double>::infinity(), 0, 1},
+        {0, 0, 0, 1},
     };
     for (const Case &c : cases) {
         const ptx::CoordinatePlan plan = ptx::planCoordinate(c.scale, c.offset);
         EXPECT_EQ(plan.step, c.step) << c.scale << " " << c.offset;
         EXPECT_EQ(plan.limit != 0, c.step != 0) << c.scale << " " << c.offset;
-        if (c.step != 0) {
-            EXPECT_EQ(plan.times, c.times) << c.scale << " " << c.offset;
-            EXPECT_EQ(plan.per, c.per) << c.scale << " " << c.offset;
-        }
+        EXPECT_EQ(plan.per, c.per) << c.scale << " " << c.offset;
     }
 }
 
