@@ -54,6 +54,19 @@ inline constexpr auto kPow10 = [] {
     return table;
 }();
 
+// Stores the eight bytes of w at p, the lowest first, whatever the host's
+// byte order: the words of digits below are built with their first
+// character in the lowest byte.
+inline void put_word(char *p, uint64_t w) {
+    if constexpr (std::endian::native == std::endian::big) {
+        uint64_t swapped = 0;
+        for (int i = 0; i < 8; ++i)
+            swapped |= (w >> (8 * i) & 0xff) << (56 - 8 * i);
+        w = swapped;
+    }
+    std::memcpy(p, &w, 8);
+}
+
 inline void put_pair(char *p, unsigned v) {
     std::memcpy(p, &kDigitPairs[2 * v], 2);
 }
@@ -130,7 +143,7 @@ inline char *put_u32(char *p, uint32_t v) {
         const auto shift = static_cast<unsigned>(
             std::countr_zero(values | uint64_t{1} << 56) & ~7);
         const uint64_t digits = (values + kZeroes) >> shift;
-        std::memcpy(p, &digits, 8);
+        put_word(p, digits);
         return p + 8 - (shift >> 3);
     }
     const uint32_t top = v / 100000000; // 1 to 42
@@ -141,7 +154,7 @@ inline char *put_u32(char *p, uint32_t v) {
         *p++ = static_cast<char>('0' + top);
     }
     const uint64_t digits = eight_digits(v % 100000000);
-    std::memcpy(p, &digits, 8);
+    put_word(p, digits);
     return p + 8;
 }
 
@@ -162,7 +175,7 @@ template <int D> inline void put_fraction(char *p, uint32_t f) {
         put_pair(p, f);
     } else {
         const uint64_t digits = eight_digits(f) >> (8 * (8 - D));
-        std::memcpy(p, &digits, 8);
+        put_word(p, digits);
     }
 }
 
@@ -324,7 +337,7 @@ inline constexpr auto kSignedBytes = byte_texts<true>();
 
 // Writes eight characters at p, of which the first (top byte) are the text.
 inline char *put_byte_text(char *p, uint64_t word) {
-    std::memcpy(p, &word, 8);
+    put_word(p, word);
     return p + (word >> 56);
 }
 
@@ -514,7 +527,7 @@ inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
         const auto shift = static_cast<unsigned>(
             std::countr_zero(values | uint64_t{1} << 40) & ~7);
         const uint64_t digits = (values + kZeroes) >> shift;
-        std::memcpy(p, &digits, 8);
+        put_word(p, digits);
         end = p + 8 - (shift >> 3);
     } else {
         end = put_u64(p, n);

@@ -142,7 +142,7 @@ inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
         if constexpr (startsFlagColumns<F, I>()) {
             // The table's eighth byte is a blank that the next column's
             // blank overwrites.
-            std::memcpy(p, &kFlagColumns[r[kBitsAt]], 8);
+            number_format_detail::put_word(p, kFlagColumns[r[kBitsAt]]);
             return columnsFrom<N, F, L, I + 4>(p + 7, r, t);
         } else {
             p = value<N, cols[I].value, L>(p, r, t);
