@@ -31,8 +31,8 @@ bool countFile(const char *name, Counts &total) {
         return false;
     unsigned char header[227];
     const bool ok = std::fread(header, 1, sizeof header, in) == sizeof header;
-    const auto start = ok ? field<uint32_t>(header, 96) : 0;
-    const auto size = ok ? field<uint16_t>(header, 105) : 0;
+    const long start = ok ? field<uint32_t>(header, 96) : 0;
+    const std::size_t size = ok ? field<uint16_t>(header, 105) : 0;
     if (!ok || size < 12 || std::fseek(in, start, SEEK_SET) != 0) {
         std::fclose(in);
         return false;
@@ -45,7 +45,7 @@ bool countFile(const char *name, Counts &total) {
     std::vector<unsigned char> record(size);
     Counts file;
     char text[ptx::kMaxNumberChars];
-    while (std::fread(record.data(), 1, size, in) == std::size_t{size})
+    while (std::fread(record.data(), 1, size, in) == size)
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const auto x = field<int32_t>(record.data(), 4 * axis);
             ++file.values;
