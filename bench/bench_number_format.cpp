@@ -99,6 +99,18 @@ void Fixed2_Coordinate_to_chars(benchmark::State &s) {
         [](char *p, auto v) { return to_chars_fixed<2>(p, v); });
 }
 
+// The same coordinates from their raw X through the file's plan.
+const auto kRawEastings = draw<int32_t>([](std::mt19937_64 &rng) {
+    std::uniform_int_distribution<int32_t> x(-5'000'000, 5'000'000);
+    return x(rng);
+});
+
+void Fixed2_Coordinate_plan(benchmark::State &s) {
+    const ptx::CoordinatePlan plan = ptx::planCoordinate(0.01, 500000.0);
+    run(s, kRawEastings,
+        [&plan](char *p, auto x) { return ptx::put_coordinate(p, x, plan); });
+}
+
 void Fixed7_GpsTime_ptx(benchmark::State &s) {
     run(s, kGpsTimes, [](char *p, auto v) { return ptx::put_fixed7(p, v); });
 }
@@ -132,6 +144,7 @@ void Int_RawCoordinate_to_chars(benchmark::State &s) {
 }
 
 BENCHMARK(Fixed2_Coordinate_ptx);
+BENCHMARK(Fixed2_Coordinate_plan);
 BENCHMARK(Fixed2_Coordinate_snprintf);
 BENCHMARK(Fixed2_Coordinate_to_chars);
 BENCHMARK(Fixed7_GpsTime_ptx);

@@ -16,6 +16,9 @@ struct PrintfNumbers {
     static char *fixed2(char *p, double v) {
         return p + std::snprintf(p, kMaxNumberChars, "%.2f", v);
     }
+    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+        return fixed2(p, scaledCoordinate(x, c.scale, c.offset));
+    }
     static char *fixed7(char *p, double v) {
         return p + std::snprintf(p, kMaxNumberChars, "%.7f", v);
     }

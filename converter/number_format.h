@@ -13,6 +13,7 @@
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -52,6 +53,19 @@ inline constexpr auto kPow10 = [] {
     }
     return table;
 }();
+
+// Stores the eight bytes of w at p, the lowest first, whatever the host's
+// byte order: the words of digits below are built with their first
+// character in the lowest byte.
+inline void put_word(char *p, uint64_t w) {
+    if constexpr (std::endian::native == std::endian::big) {
+        uint64_t swapped = 0;
+        for (int i = 0; i < 8; ++i)
+            swapped |= (w >> (8 * i) & 0xff) << (56 - 8 * i);
+        w = swapped;
+    }
+    std::memcpy(p, &w, 8);
+}
 
 inline void put_pair(char *p, unsigned v) {
     std::memcpy(p, &kDigitPairs[2 * v], 2);
@@ -95,39 +109,42 @@ template <typename Uint> inline char *put_unsigned(char *p, Uint v) {
     return end;
 }
 
-// Digits of v, 1 to 10, from its bit width and one comparison: no branch
-// depends on the value, so a file whose values vary in length costs no
-// mispredictions.
-inline int count_digits_u32(uint32_t v) {
-    const uint32_t w = v | 1;
-    const int t = (std::bit_width(w) * 1233) >> 12; // about log10(2^width)
-    return t + (w >= kPow10[t]);
+// The eight digits of v < 10^8, leading zeros included, as the values 0-9
+// in the bytes of a word, first digit in the lowest byte.  Built in a
+// register by dividing all lanes at once (two 4-digit halves in 32-bit
+// lanes, then four 2-digit pairs in 16-bit lanes), with multiplications by
+// reciprocals that are exact in the ranges the lanes hold: y * 10486 >> 20
+// is y / 100 for y < 10^4, z * 103 >> 10 is z / 10 for z < 100, and no
+// lane's product reaches the next lane.  No loop, no table, no store that a
+// load must wait for.
+inline uint64_t eight_digit_values(uint32_t v) {
+    const uint64_t halves = v / 10000 | uint64_t{v % 10000} << 32;
+    const uint64_t hundreds =
+        (halves * 10486 >> 20) & (uint64_t{0x7f} << 32 | 0x7f);
+    const uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;
+    const uint64_t tens = (pairs * 103 >> 10) & 0x000f000f000f000fULL;
+    return tens | (pairs - tens * 10) << 8;
 }
 
-inline uint64_t pair_bits(uint32_t v) {
-    uint16_t pair;
-    std::memcpy(&pair, &kDigitPairs[2 * v], 2);
-    return pair;
-}
+inline constexpr uint64_t kZeroes = 0x3030303030303030ULL;
 
-// The eight digits of v < 10^8, leading zeros included, as the bytes of a
-// little-endian word (first digit in the lowest byte).  Built in a register
-// from independent pairs: no loop whose length depends on the value, and no
-// store that a wider load must wait for.
+// The same as characters.
 inline uint64_t eight_digits(uint32_t v) {
-    const uint32_t high = v / 10000, low = v % 10000;
-    return pair_bits(high / 100) | pair_bits(high % 100) << 16 |
-           pair_bits(low / 100) << 32 | pair_bits(low % 100) << 48;
+    return eight_digit_values(v) + kZeroes;
 }
 
-// printf("%u", v).  Writes eight characters at p whatever the length, of
-// which the number is the first count_digits_u32(v) (or all, and more).
+// printf("%u", v).  Writes eight characters at p whatever the length (or
+// all of the number, and more).
 inline char *put_u32(char *p, uint32_t v) {
     if (v < 100000000) {
-        const int n = count_digits_u32(v);
-        const uint64_t digits = eight_digits(v) >> (8 * (8 - n));
-        std::memcpy(p, &digits, 8);
-        return p + n;
+        // The leading zero digits are the word's low zero bytes; all but
+        // the last go (the bit set in the last byte counts only for v = 0).
+        const uint64_t values = eight_digit_values(v);
+        const auto shift = static_cast<unsigned>(
+            std::countr_zero(values | uint64_t{1} << 56) & ~7);
+        const uint64_t digits = (values + kZeroes) >> shift;
+        put_word(p, digits);
+        return p + 8 - (shift >> 3);
     }
     const uint32_t top = v / 100000000; // 1 to 42
     if (top >= 10) {
@@ -137,7 +154,7 @@ inline char *put_u32(char *p, uint32_t v) {
         *p++ = static_cast<char>('0' + top);
     }
     const uint64_t digits = eight_digits(v % 100000000);
-    std::memcpy(p, &digits, 8);
+    put_word(p, digits);
     return p + 8;
 }
 
@@ -158,7 +175,7 @@ template <int D> inline void put_fraction(char *p, uint32_t f) {
         put_pair(p, f);
     } else {
         const uint64_t digits = eight_digits(f) >> (8 * (8 - D));
-        std::memcpy(p, &digits, 8);
+        put_word(p, digits);
     }
 }
 
@@ -320,7 +337,7 @@ inline constexpr auto kSignedBytes = byte_texts<true>();
 
 // Writes eight characters at p, of which the first (top byte) are the text.
 inline char *put_byte_text(char *p, uint64_t word) {
-    std::memcpy(p, &word, 8);
+    put_word(p, word);
     return p + (word >> 56);
 }
 
@@ -373,10 +390,182 @@ inline char *put_int(char *p, int32_t v) {
     return number_format_detail::put_u32(p, magnitude);
 }
 
+// A coordinate as a point record defines it: the integer times the scale
+// factor, then plus the offset, each step rounded to double.  The one place
+// that computes it, for the fast path's fallback and for the exact path.
+inline double scaledCoordinate(int32_t x, double scale, double offset) {
+    return static_cast<double>(x) * scale + offset;
+}
+
+// printf("%.2f", scaledCoordinate(x, scale, offset)) without the general
+// conversion for nearly every value.
+//
+// Most files have a scale factor a * 10^-d and an offset K * 10^-d (a, K
+// integers; the common case a = 1, d = 2, K a whole number of centimetres).
+// The coordinate is then close to m * 10^-d with m = a * x + K, an integer
+// sum, and printf's digits follow from m alone.
+//
+// Why that is exact.  Let u = 2^-53, w = 10^-d, s the scale, o the offset,
+// p = fl(x * s), v = fl(p + o).  Each rounding is relative, so
+//     v - m w = (p - x s) + x (s - a w) + (o - K w) + (v - (p + o))
+//     |v - m w| <= |x| (|s| u + |s - a w| + |s| (1 + u) u) + |o - K w| + |o| u
+// which is c1 |x| + c0 (plan() below).  The rounding that printf does is
+// decided by which side of a halfway point (j + 1/2) / 100 the exact v is on.
+//   - d <= 2: m w is n / 100 with n = m * 10^(2-d), at 1/200 from every
+//     halfway point, so |v - m w| < 1/200 gives n.
+//   - d > 2: with q = 10^(d-2), the halfway points are (j q + q/2) w, and an
+//     m with m mod q != q/2 is at least w away from each, so |v - m w| < w
+//     gives n = m / q rounded to nearest.  m mod q == q/2 is doubtful: the
+//     exact value decides, and the general routine takes it.
+// With T = min(w, 1/200), a value is proven when c1 |x| + c0 < T.  plan()
+// asks for twice that margin, so the few roundings of computing the bound
+// (each relative, about 2^-52) cannot matter, and derives from it a bound
+// on |m| that keeps |x| within the proof (every |m| where the proof covers
+// the whole int32 range, as it does for every exact decimal scale).
+//   - m = 0 is doubtful: v is then 0 or tiny, and printf shows its sign
+//     ("-0.00").  Any other m has |v - m w| < T <= |m| w, so v is nonzero
+//     with m's sign, and printf's digits are those of |m| after a '-' when m
+//     is negative.
+//   - The bound keeps |v| below 2^53 * 10^-d + |o|: never infinite or NaN, and
+//     n fits 64 bits (|m| < 2^53, 10^(2-d) <= 100).
+// s * 10^d and o * 10^d are measured in doubles: t = fl(s * 10^d) is within
+// u |t| (1 + u) of the exact product, and t - round(t) is exact, so
+// |s - a w| <= (|t - a| + 2 u |t|) w; the same for o and K.
+//
+// For d <= 2 the plan holds a and K already times 10^(2-d), so that its sum
+// is the cents n themselves; "m" below is that sum.
+struct CoordinatePlan {
+    double scale = 1, offset = 0;
+    int64_t step = 0, base = 0; // a and K (times 10^(2-d) for d <= 2)
+    uint64_t limit = 0;         // fast when 1 <= |m| <= limit; 0: never
+    uint64_t per = 1, half = 0; // q = 10^(d-2) and q / 2 for d > 2
+};
+
+namespace number_format_detail {
+
+// |value * 10^d - round(value * 10^d)| and round(value * 10^d), with the
+// product's rounding counted in; false where the product leaves 2^52.
+inline bool decimal_steps(double value, int d, double &steps, double &miss) {
+    const double t = value * static_cast<double>(kPow10[d]);
+    if (!(std::fabs(t) < 0x1p52))
+        return false;
+    steps = std::nearbyint(t);
+    miss = std::fabs(t - steps) + 0x1p-52 * std::fabs(t);
+    return true;
+}
+
+inline bool plan_decimal(CoordinatePlan &c, int d) {
+    double a = 0, a_miss = 0, k = 0, k_miss = 0;
+    if (!decimal_steps(c.scale, d, a, a_miss) ||
+        !decimal_steps(c.offset, d, k, k_miss) || a == 0 ||
+        std::fabs(a) > 0x1p20)
+        return false;
+    const double w = 1.0 / static_cast<double>(kPow10[d]);
+    const double u = 0x1p-53, s = std::fabs(c.scale);
+    const double c1 = s * u * 3 + a_miss * w;
+    const double c0 = k_miss * w + std::fabs(c.offset) * u;
+    const double proven = std::fmin(w, 0.005) / 2;
+    if (!(c0 < proven))
+        return false;
+    // Every |m| an int32 x gives where the proof covers them all, else the
+    // |m| that keep |x| = |m - K| / |a| within it.
+    const double x_max = std::floor((proven - c0) / c1);
+    const double m_max = x_max >= 0x1p31 ? 0x1p31 * std::fabs(a) + std::fabs(k)
+                                         : x_max * std::fabs(a) - std::fabs(k);
+    if (!(m_max >= 1))
+        return false;
+    const auto times = static_cast<int64_t>(d <= 2 ? kPow10[2 - d] : 1);
+    c.step = static_cast<int64_t>(a) * times;
+    c.base = static_cast<int64_t>(k) * times;
+    c.limit = static_cast<uint64_t>(m_max) * static_cast<uint64_t>(times);
+    c.per = d > 2 ? kPow10[d - 2] : 1;
+    c.half = c.per / 2;
+    return true;
+}
+
+} // namespace number_format_detail
+
+// The plan of one axis: the fewest decimals d (0 to 8) that state both the
+// scale factor and the offset; none (every value exact) where there are
+// none.
+inline CoordinatePlan planCoordinate(double scale, double offset) {
+    CoordinatePlan c;
+    c.scale = scale;
+    c.offset = offset;
+    for (int d = 0; d <= 8; ++d)
+        if (number_format_detail::plan_decimal(c, d))
+            break;
+    return c;
+}
+
+namespace number_format_detail {
+
+// The text of put_coordinate where the plan proves it, else null.  The
+// digits of n are written whole, then the last two move one place to make
+// room for the point.
+inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
+    const int64_t m = c.step * x + c.base;
+    const uint64_t a =
+        m < 0 ? 0 - static_cast<uint64_t>(m) : static_cast<uint64_t>(m);
+    if (a - 1 >= c.limit) [[unlikely]]
+        return nullptr;
+    uint64_t n = a;
+    if (c.per != 1) [[unlikely]] {
+        const uint64_t rest = a % c.per;
+        if (rest == c.half)
+            return nullptr;
+        n = a / c.per + (rest > c.half);
+    }
+    *p = '-';
+    p += m < 0;
+    char *end;
+    if (n < 100000000) [[likely]] {
+        // The leading zero digits are the word's low zero bytes; all but
+        // the last three go ("0.05"), which the bit set in the sixth byte
+        // ensures.
+        const uint64_t values = eight_digit_values(static_cast<uint32_t>(n));
+        const auto shift = static_cast<unsigned>(
+            std::countr_zero(values | uint64_t{1} << 40) & ~7);
+        const uint64_t digits = (values + kZeroes) >> shift;
+        put_word(p, digits);
+        end = p + 8 - (shift >> 3);
+    } else {
+        end = put_u64(p, n);
+    }
+    char cents[2];
+    std::memcpy(cents, end - 2, 2);
+    std::memcpy(end - 1, cents, 2);
+    end[-2] = '.';
+    return end + 1;
+}
+
+} // namespace number_format_detail
+
+namespace number_format_detail {
+
+// Kept out of line, so that the row loops around the plan's path keep
+// their registers.
+[[gnu::noinline]] inline char *coordinate_exactly(char *p, int32_t x,
+                                                  const CoordinatePlan &c) {
+    return put_fixed<2>(p, scaledCoordinate(x, c.scale, c.offset));
+}
+
+} // namespace number_format_detail
+
+// printf("%.2f", scaledCoordinate(x, c.scale, c.offset))
+inline char *put_coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+    if (char *end = number_format_detail::coordinate_by_plan(p, x, c))
+        return end;
+    return number_format_detail::coordinate_exactly(p, x, c);
+}
+
 // The conversions above as one set, for the row writers (point_rows.h),
 // which take the set as a template argument.
 struct ExactNumbers {
     static char *fixed2(char *p, double v) { return put_fixed2(p, v); }
+    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+        return put_coordinate(p, x, c);
+    }
     static char *fixed7(char *p, double v) { return put_fixed7(p, v); }
     static char *uint(char *p, uint32_t v) { return put_uint(p, v); }
     static char *u8(char *p, uint8_t v) { return put_u8(p, v); }

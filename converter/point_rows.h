@@ -24,9 +24,15 @@
 
 namespace ptx {
 
-// Scale factors and offsets of the three axes.
+// Scale factors and offsets of the three axes, each with its plan for the
+// fast conversion, made once per file.
 struct Transform {
-    double sx, sy, sz, ox, oy, oz;
+    CoordinatePlan x, y, z;
+
+    Transform() = default;
+    Transform(double sx, double sy, double sz, double ox, double oy, double oz)
+        : x(planCoordinate(sx, ox)), y(planCoordinate(sy, oy)),
+          z(planCoordinate(sz, oz)) {}
 };
 
 // Longest row any format can produce: four numbers of up to
@@ -66,14 +72,11 @@ template <class N, Value V, Layout L>
 inline char *value(char *p, const unsigned char *r, const Transform &t) {
     using enum Value;
     if constexpr (V == X)
-        return N::fixed2(p,
-                         static_cast<double>(load_i32(r + kXAt)) * t.sx + t.ox);
+        return N::coordinate(p, load_i32(r + kXAt), t.x);
     else if constexpr (V == Y)
-        return N::fixed2(p,
-                         static_cast<double>(load_i32(r + kYAt)) * t.sy + t.oy);
+        return N::coordinate(p, load_i32(r + kYAt), t.y);
     else if constexpr (V == Z)
-        return N::fixed2(p,
-                         static_cast<double>(load_i32(r + kZAt)) * t.sz + t.oz);
+        return N::coordinate(p, load_i32(r + kZAt), t.z);
     else if constexpr (V == Intensity)
         return N::uint(p, load_u16(r + kIntensityAt));
     else if constexpr (V == ReturnNum)
@@ -85,11 +88,11 @@ inline char *value(char *p, const unsigned char *r, const Transform &t) {
     else if constexpr (V == EdgeOfFlightLine)
         return digit(p, r[kBitsAt] >> 7);
     else if constexpr (V == Classification)
-        return N::uint(p, r[kClassAt]);
+        return N::u8(p, r[kClassAt]);
     else if constexpr (V == ScanAngleRank)
-        return N::int32(p, static_cast<int8_t>(r[kAngleAt]));
+        return N::i8(p, static_cast<int8_t>(r[kAngleAt]));
     else if constexpr (V == Byte17)
-        return N::uint(p, r[kByte17At]);
+        return N::u8(p, r[kByte17At]);
     else if constexpr (V == Bytes18to19)
         return N::uint(p, load_u16(r + kBytes18At));
     else if constexpr (V == GpsTime)
@@ -139,7 +142,7 @@ inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
         if constexpr (startsFlagColumns<F, I>()) {
             // The table's eighth byte is a blank that the next column's
             // blank overwrites.
-            std::memcpy(p, &kFlagColumns[r[kBitsAt]], 8);
+            number_format_detail::put_word(p, kFlagColumns[r[kBitsAt]]);
             return columnsFrom<N, F, L, I + 4>(p + 7, r, t);
         } else {
             p = value<N, cols[I].value, L>(p, r, t);

@@ -36,6 +36,8 @@ constexpr uint64_t kHalfways = 100'000;
 constexpr uint64_t kValuesPerHalfway = 5;
 constexpr uint64_t kSubnormals = 50'000;
 constexpr uint64_t kRandomInts = 1'000'000;
+constexpr uint64_t kCoordinateFiles = 2'000; // scale and offset pairs
+constexpr uint64_t kValuesPerFile = 1'000;
 static_assert(kRandomBits + kPerExponent * 2047 + kCoordinates + kGpsTimes +
                       kValuesPerHalfway * kHalfways + kSubnormals >=
                   1'000'000,
@@ -387,6 +389,136 @@ TEST(FixedFormatSpelling, SignsTiesAndSpecials) {
     EXPECT_EQ(max.size(), 309u + 3u);
     EXPECT_EQ(max.substr(0, 17), "17976931348623157");
     EXPECT_EQ(max.substr(max.size() - 6), "368.00");
+}
+
+// ---- coordinates through a file's plan ----
+
+// The plan each kind of file gets: for the decimals that state both its
+// scale and its offset, the step of m per unit of X (in cents where the
+// decimals are two or fewer) and the divisor that turns m into cents.
+TEST(CoordinatePlan, DecimalScalesAndOffsets) {
+    struct Case {
+        double scale, offset;
+        int64_t step; // 0: no plan, every value exact
+        uint64_t per;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {0.01, 512000, 1, 1},
+        {0.01, -0.0, 1, 1},
+        {0.001, -98436, 1, 10},
+        {0.01, 637905.545, 10, 10}, // a half-cent offset: three decimals
+        {1e-7, 0, 1, 100000},
+        {0.25, 4310000, 25, 1},
+        {0.5, 0, 50, 1},
+        {1, 0, 100, 1},
+        {0.125, 0, 125, 10},
+        {0.00025, 34.81025, 25, 1000},
+        {0.0013908205841446453, 0.5, 0, 1},
+        // 0.06 mm off the millimetre grid: within the proof's margin.
+        {0.0010000000000000002, 393775.82306091185, 1, 10},
+        {nan, 0, 0, 1},
+        {0.01, std::numeric_limits<double>::infinity(), 0, 1},
+        {0, 0, 0, 1},
+    };
+    for (const Case &c : cases) {
+        const ptx::CoordinatePlan plan = ptx::planCoordinate(c.scale, c.offset);
+        EXPECT_EQ(plan.step, c.step) << c.scale << " " << c.offset;
+        EXPECT_EQ(plan.limit != 0, c.step != 0) << c.scale << " " << c.offset;
+        EXPECT_EQ(plan.per, c.per) << c.scale << " " << c.offset;
+    }
+}
+
+// X * scale + offset printed through the plan, against snprintf, with X
+// drawn where the plan has to give way: m near zero (the sign of zero),
+// m near halfway points, the ends of the int32 range; and at random.  The
+// scales include two that a float made inexact, whose proof covers only
+// part of the range.
+TEST(Coordinates, MatchSnprintf) {
+    const double scales[] = {0.01,
+                             0.001,
+                             0.0001,
+                             1e-7,
+                             0.25,
+                             0.5,
+                             0.125,
+                             1e-5,
+                             0.00025,
+                             1,
+                             -0.01,
+                             static_cast<float>(0.01),
+                             static_cast<float>(0.001)};
+    std::mt19937_64 rng{seed() * 7 + 1};
+    std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX);
+    const uint64_t files = count(kCoordinateFiles);
+    uint64_t checked = 0, failed = 0;
+    std::string examples;
+    for (uint64_t f = 0; f < files; ++f) {
+        const double scale = scales[rng() % std::size(scales)];
+        const int decimals = 1 + static_cast<int>(rng() % 8);
+        const double unit = std::pow(10.0, -decimals);
+        const double steps = static_cast<double>(rng() % 20'000'001) - 1e7;
+        double offset = 0;
+        switch (rng() % 5) {
+        case 0:
+            offset = std::round(steps / 1e7 * 1e7 * unit * 1e3) / 1e3;
+            break;
+        case 1:
+            offset = steps;
+            break; // whole numbers, -1e7 to 1e7
+        case 2:
+            offset = steps * unit;
+            break;
+        case 3:
+            offset = (steps + 0.5) * unit;
+            break;
+        default:
+            offset = (rng() % 2 ? -0.0 : 0.0);
+        }
+        const ptx::CoordinatePlan plan = ptx::planCoordinate(scale, offset);
+        const double centre = -offset / scale;
+        for (uint64_t i = 0; i < kValuesPerFile; ++i) {
+            int64_t x;
+            const int64_t near = static_cast<int64_t>(rng() % 9) - 4;
+            switch (i % 4) {
+            case 0:
+                x = any(rng);
+                break;
+            case 1:
+                x = static_cast<int64_t>(std::nearbyint(centre)) + near;
+                break;
+            case 2: { // near (j + 1/2) / 100, for some j in range
+                const double j = static_cast<double>(any(rng)) * scale * 100;
+                x = static_cast<int64_t>(std::nearbyint(
+                        ((std::floor(j) + 0.5) / 100 - offset) / scale)) +
+                    near;
+                break;
+            }
+            default:
+                x = (rng() % 2 ? INT32_MAX : INT32_MIN) - near;
+            }
+            if (x < INT32_MIN || x > INT32_MAX)
+                x = any(rng);
+            const auto xi = static_cast<int32_t>(x);
+            char want[512], got[ptx::kMaxNumberChars];
+            const int n = std::snprintf(
+                want, sizeof want, "%.2f",
+                ptx::scaledCoordinate(xi, plan.scale, plan.offset));
+            const char *end = ptx::put_coordinate(got, xi, plan);
+            ++checked;
+            if (end - got == n && std::memcmp(got, want, n) == 0)
+                continue;
+            if (++failed <= 5)
+                examples += "\n  x " + std::to_string(xi) + " scale " +
+                            hex_bits(scale) + " offset " + hex_bits(offset) +
+                            ": want " + want + " got " +
+                            std::string(got, static_cast<std::size_t>(
+                                                 std::max(end - got, 0L)));
+        }
+    }
+    EXPECT_EQ(checked, files * kValuesPerFile);
+    EXPECT_EQ(failed, 0u) << failed << " of " << checked << " differ (seed "
+                          << seed() << "):" << examples;
 }
 
 // ---- integer conversions ----
