@@ -63,7 +63,8 @@ std::vector<double> doubleKeys(Random &r, int32_t count) {
         if (x % 13 == 0)
             bits = kSpecial[(x >> 8) % 8];
         else if (x % 3 == 0)
-            bits = 0x4000000000000000ULL + ((x >> 40) % 9) * 0x0008000000000000ULL;
+            bits =
+                0x4000000000000000ULL + ((x >> 40) % 9) * 0x0008000000000000ULL;
         std::memcpy(&k, &bits, sizeof k);
     }
     return keys;
@@ -80,8 +81,8 @@ void print(const char *name, const std::vector<int32_t> &keys,
            const std::vector<int32_t> &ind) {
     std::printf("%s\n", name);
     for (std::size_t i = 0; i < keys.size(); ++i)
-        std::printf("%08" PRIx32 " %" PRId32 "\n", static_cast<uint32_t>(keys[i]),
-                    ind[i]);
+        std::printf("%08" PRIx32 " %" PRId32 "\n",
+                    static_cast<uint32_t>(keys[i]), ind[i]);
 }
 
 void print(const char *name, const std::vector<double> &keys,
@@ -120,10 +121,10 @@ void sortAll(const char *type, int32_t n, const std::vector<T> &keys,
 
 int sorts(uint64_t seed, int32_t count) {
     Random r{seed};
-    sortAll("l", count, intKeys(r, count), l_quicksort, l_parallel_quicksort, l_qs,
-            l_parallel_qs);
-    sortAll("d", count, doubleKeys(r, count), d_quicksort, d_parallel_quicksort, d_qs,
-            d_parallel_qs);
+    sortAll("l", count, intKeys(r, count), l_quicksort, l_parallel_quicksort,
+            l_qs, l_parallel_qs);
+    sortAll("d", count, doubleKeys(r, count), d_quicksort, d_parallel_quicksort,
+            d_qs, d_parallel_qs);
     return 0;
 }
 
@@ -138,6 +139,7 @@ int main(int argc, char **argv) {
     if (argc == 4 && std::strcmp(argv[1], "sorts") == 0)
         return sorts(std::strtoull(argv[2], nullptr, 10),
                      static_cast<int32_t>(std::atol(argv[3])));
-    std::fprintf(stderr, "usage: library_probe update FILE | sorts SEED COUNT\n");
+    std::fprintf(stderr,
+                 "usage: library_probe update FILE | sorts SEED COUNT\n");
     return 2;
 }

@@ -119,14 +119,14 @@ LasFixture edgeFixture(int type) {
 // Scale factors and offsets whose products and sums with the coordinates
 // give signed zeros, infinities and NaNs made by the arithmetic (0 x inf,
 // inf - inf), next to NaNs of the file that carry a sign or a payload.
-const uint64_t kScaleBits[] = {
-    0x3f847ae147ae147bULL, 0x0000000000000000ULL, 0x8000000000000000ULL,
-    0x7ff0000000000000ULL, 0xfff0000000000000ULL, 0x7ff8000000000000ULL,
-    0xfff8000000000000ULL, 0x7ff80000dead0001ULL};
-const uint64_t kOffsetBits[] = {
-    0x0000000000000000ULL, 0x8000000000000000ULL, 0x7e37e43c8800759cULL,
-    0x7ff0000000000000ULL, 0xfff0000000000000ULL, 0x7ff8000000000000ULL,
-    0xfff8000000000000ULL, 0x7ff0000000000001ULL};
+const uint64_t kScaleBits[] = {0x3f847ae147ae147bULL, 0x0000000000000000ULL,
+                               0x8000000000000000ULL, 0x7ff0000000000000ULL,
+                               0xfff0000000000000ULL, 0x7ff8000000000000ULL,
+                               0xfff8000000000000ULL, 0x7ff80000dead0001ULL};
+const uint64_t kOffsetBits[] = {0x0000000000000000ULL, 0x8000000000000000ULL,
+                                0x7e37e43c8800759cULL, 0x7ff0000000000000ULL,
+                                0xfff0000000000000ULL, 0x7ff8000000000000ULL,
+                                0xfff8000000000000ULL, 0x7ff0000000000001ULL};
 constexpr int kPairs = 8 * 8;
 constexpr int kScaleFiles = (kPairs + 2) / 3; // three axes to a file
 
@@ -189,9 +189,9 @@ int main(int argc, char **argv) {
     if (what == "scales") {
         for (int type = 1; type <= 8; ++type)
             for (int n = 0; n < kScaleFiles; ++n)
-                scaleFixture(type, n).write(
-                    dir / ("scales_type" + std::to_string(type) + "_" +
-                           std::to_string(n) + ".las"));
+                scaleFixture(type, n).write(dir / ("scales_type" +
+                                                   std::to_string(type) + "_" +
+                                                   std::to_string(n) + ".las"));
         return 0;
     }
     if (what == "far") {
