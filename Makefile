@@ -224,7 +224,7 @@ package-windows: windows
 clean:
 	rm -rf --one-file-system $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) \
 	  $(BENCH_BUILD) $(TSAN_BUILD) $(BARE_BUILD) $(WINDOWS_BUILD) $(INT128_BUILD) \
-	  $(REFERENCE_BUILD)
+	  $(REFERENCE_BUILD) build-portable-*
 
 # ==== Two builds compared =====================================================
 # tests/compare/compare_builds.py runs a reference and a candidate ptxport,
@@ -271,7 +271,7 @@ compare-builds: compare-tools
 # runs.  The build is configured with cmake/toolchains/ARCH.cmake if it does
 # not exist yet; the library probe is cross-compiled against its library and
 # linked statically.
-ARCH ?= arm64
+ARCH ?=
 ARCH_BUILD ?= build-$(ARCH)
 ARCH_TRIPLE_arm64 = aarch64-linux-gnu
 ARCH_TRIPLE_armhf = arm-linux-gnueabihf
@@ -281,13 +281,13 @@ ARCH_TRIPLE_amd64 = x86_64-linux-gnu
 ARCH_QEMU_arm64 = aarch64
 ARCH_QEMU_armhf = arm
 ARCH_QEMU_s390x = s390x
-ARCH_TRIPLE = $(ARCH_TRIPLE_$(ARCH))
+ARCH_TRIPLE = $(ARCH_TRIPLE_$(or $(ARCH),amd64))
 ARCH_RUNNER = $(if $(ARCH_QEMU_$(ARCH)),qemu-$(ARCH_QEMU_$(ARCH))-static -L /usr/$(ARCH_TRIPLE))
-ARCH_NEEDS = g++-$(ARCH_TRIPLE):$(ARCH_TRIPLE)-g++ \
+ARCH_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH_TRIPLE)):$(ARCH_TRIPLE)-g++) \
   $(if $(ARCH_QEMU_$(ARCH)),qemu-user-static:qemu-$(ARCH_QEMU_$(ARCH))-static)
 
 compare-arch: compare-tools
-	@test -n "$(ARCH_TRIPLE)" -a "$(ARCH)" != amd64 || { \
+	@test -n "$(ARCH_TRIPLE_$(ARCH))" -a "$(ARCH)" != amd64 || { \
 	  echo "make compare-arch: ARCH is one of arm64 armhf i386 s390x" >&2; exit 2; }
 	@$(ENSURE) "make compare-arch" $(ARCH_NEEDS)
 	test -f $(ARCH_BUILD)/build.ninja || $(CMAKE) -S . -B $(ARCH_BUILD) -G Ninja \
@@ -305,4 +305,23 @@ compare-arch: compare-tools
 	  --candidate-probe $(ARCH_BUILD)/library_probe \
 	  --candidate-runner "$(ARCH_RUNNER)" \
 	  $(COMPARE_INPUTS) --work $(ARCH_BUILD)/compare $(COMPARE_FLAGS)
-# ==== end of the comparison block =============================================
+
+# A tarball for Linux systems without the Debian packages, one per
+# architecture (ARCH=amd64, the default, or arm64, armhf, i386, s390x):
+# ptxport linked statically, the static library, the header, the man page
+# and the licence, in build-portable-ARCH.  The static ptxport then runs in
+# an empty root (chroot; the static emulator copied in for another
+# architecture) and must write what the dynamic build of BUILD writes.
+PORTABLE_ARCH = $(or $(ARCH),amd64)
+PORTABLE_BUILD = build-portable-$(PORTABLE_ARCH)
+.PHONY: portable
+portable:
+	@$(ENSURE) "make portable" $(DEMO_NEEDS) binutils:readelf $(ARCH_NEEDS)
+	$(call configure_with,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
+	JOBS=$(JOBS) tools/make_portable.sh $(PORTABLE_ARCH) $(PORTABLE_BUILD)
+	tests/portable/check_portable.sh \
+	  $(PORTABLE_BUILD)/ptxport-*-linux-$(PORTABLE_ARCH).tar.gz $(PORTABLE_ARCH) \
+	  $(abspath $(BUILD)/converter/ptxport) $(abspath $(BUILD)/tools/lasgen) \
+	  $(PORTABLE_BUILD)/check
+# ==== end of the comparison and portable block ================================

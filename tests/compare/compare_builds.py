@@ -182,7 +182,8 @@ class Comparison:
             if not probe:  # the probe writes LAS files: binary
                 data = self.text(f"{what} [{name}]", data)
             if data != r_files[name]:
-                self.fail(f"{what} [{name}]", "content differs")
+                self.fail(f"{what} [{name}]",
+                          first_difference(r_files[name], data))
         return r_status
 
     # ---- inputs ----
@@ -471,6 +472,15 @@ class Comparison:
             head = f.read(105)
         minor, fmt = head[25], head[104]
         return 5 + fmt if minor == 2 else 1 + 2 * minor + fmt
+
+
+def first_difference(reference, candidate):
+    """Where two texts part: the line number and both lines."""
+    r_lines, c_lines = reference.split(b"\n"), candidate.split(b"\n")
+    for n, (r, c) in enumerate(zip(r_lines, c_lines)):
+        if r != c:
+            return f"line {n + 1}: reference {r[:200]!r}, candidate {c[:200]!r}"
+    return f"{len(r_lines)} lines (reference), {len(c_lines)} (candidate)"
 
 
 def parse_arguments(argv=None):
