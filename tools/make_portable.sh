@@ -3,7 +3,7 @@
 # make_portable.sh - the tarball for Linux systems without the Debian
 # packages: ptxport linked statically (it needs no C library of the system,
 # so it runs on any Linux kernel of its architecture), the static library,
-# the header, the man page, README and the licence.
+# the header, the man page, the scale-out recipes, README and the licence.
 #
 #   tools/make_portable.sh ARCH FOLDER
 #
@@ -43,6 +43,8 @@ cp "$folder/build/converter/ptxport" "$stage/bin/"
 cp "$folder/build/library/libtamarak_lidar.a" "$stage/lib/"
 cp "$source/library/include/TAMARAK_LiDAR.h" "$stage/include/"
 cp "$source/docs/ptxport.1" "$stage/share/man/man1/"
+mkdir -p "$stage/share/ptxport/examples"
+cp -R "$source/examples/scale-out" "$stage/share/ptxport/examples/"
 cp "$source/LICENSE" "$source/README.md" "$stage/"
 
 # A program that asks for a dynamic loader is not portable.
