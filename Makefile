@@ -204,6 +204,8 @@ test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg compare-tools
 	$(WINE_ENV) python3 tests/compare/compare_builds.py --windows --stderr \
 	  --reference $(BUILD)/converter/ptxport \
 	  --candidate $(WINDOWS_BUILD)/converter/ptxport.exe --candidate-runner wine \
+	  --reference-probe $(BUILD)/tests/library_probe \
+	  --candidate-probe $(WINDOWS_BUILD)/tests/windows/library_probe.exe \
 	  $(COMPARE_INPUTS) --work $(WINDOWS_BUILD)/compare $(COMPARE_FLAGS)
 
 # ptxport.exe under Wine against the Linux build on BENCH_POINTS points.
@@ -266,7 +268,7 @@ compare-builds: compare-tools
 	  $(COMPARE_INPUTS) --work $(BUILD)/compare-builds $(COMPARE_FLAGS)
 
 # The cross-built command of build-ARCH against BUILD (amd64):
-#   make compare-arch ARCH=arm64|armhf|i386|s390x
+#   make compare-arch ARCH=arm64|armhf|i386|s390x [COMPARE_FLAGS=--quick]
 # under qemu-user, or natively for i386, whose programs the x86-64 kernel
 # runs.  The build is configured with cmake/toolchains/ARCH.cmake if it does
 # not exist yet; the library probe is cross-compiled against its library and
@@ -281,10 +283,16 @@ ARCH_TRIPLE_amd64 = x86_64-linux-gnu
 ARCH_QEMU_arm64 = aarch64
 ARCH_QEMU_armhf = arm
 ARCH_QEMU_s390x = s390x
+# A kernel built without 32-bit x86 support cannot run i386 programs: they
+# then go under qemu-i386 too, on one CPU, since its threads hang there.
+ARCH_QEMU_i386 = $(if $(shell /lib/ld-linux.so.2 --version 2>/dev/null),,i386)
+ARCH_CPUS_i386 = $(if $(ARCH_QEMU_i386),--cpus 0)
 ARCH_TRIPLE = $(ARCH_TRIPLE_$(or $(ARCH),amd64))
 ARCH_RUNNER = $(if $(ARCH_QEMU_$(ARCH)),qemu-$(ARCH_QEMU_$(ARCH))-static -L /usr/$(ARCH_TRIPLE))
 ARCH_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH_TRIPLE)):$(ARCH_TRIPLE)-g++) \
-  $(if $(ARCH_QEMU_$(ARCH)),qemu-user-static:qemu-$(ARCH_QEMU_$(ARCH))-static)
+  $(if $(ARCH_QEMU_$(ARCH)),qemu-user-static:qemu-$(ARCH_QEMU_$(ARCH))-static) \
+  $(if $(filter i386,$(ARCH)),libc6-i386:/lib/ld-linux.so.2 \
+    lib32stdc++6:/usr/lib32/libstdc++.so.6)
 
 compare-arch: compare-tools
 	@test -n "$(ARCH_TRIPLE_$(ARCH))" -a "$(ARCH)" != amd64 || { \
@@ -303,7 +311,7 @@ compare-arch: compare-tools
 	  --reference-probe $(BUILD)/tests/library_probe \
 	  --candidate $(ARCH_BUILD)/converter/ptxport \
 	  --candidate-probe $(ARCH_BUILD)/library_probe \
-	  --candidate-runner "$(ARCH_RUNNER)" \
+	  --candidate-runner "$(ARCH_RUNNER)" $(ARCH_CPUS_$(ARCH)) \
 	  $(COMPARE_INPUTS) --work $(ARCH_BUILD)/compare $(COMPARE_FLAGS)
 
 # A tarball for Linux systems without the Debian packages, one per
