@@ -286,7 +286,7 @@ ARCH_QEMU_s390x = s390x
 # A kernel built without 32-bit x86 support cannot run i386 programs: they
 # then go under qemu-i386 too, on one CPU, since its threads hang there.
 ARCH_QEMU_i386 = $(if $(shell /lib/ld-linux.so.2 --version 2>/dev/null),,i386)
-ARCH_CPUS_i386 = $(if $(ARCH_QEMU_i386),--cpus 0)
+ARCH_CPUS_i386 = $(if $(ARCH_QEMU_i386),--pin 0 --cpus 0)
 ARCH_TRIPLE = $(ARCH_TRIPLE_$(or $(ARCH),amd64))
 ARCH_RUNNER = $(if $(ARCH_QEMU_$(ARCH)),qemu-$(ARCH_QEMU_$(ARCH))-static -L /usr/$(ARCH_TRIPLE))
 ARCH_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH_TRIPLE)):$(ARCH_TRIPLE)-g++) \

@@ -109,6 +109,7 @@ class Comparison:
         before = self.snapshot(side.folder)
         program = side.probe if probe else side.program
         command = side.runner + [program] + argv
+        pin = pin or self.args.pin
         if pin:
             command = ["taskset", "-c", pin] + command
         # Files rather than pipes: Wine's helper processes inherit them and
@@ -504,6 +505,8 @@ def parse_arguments(argv=None):
     parser.add_argument("--cpus", nargs="+", default=["all", "0"],
                         help="CPU sets (taskset -c) for the worker cases; "
                         "'all' runs unpinned")
+    parser.add_argument("--pin", help="CPU set (taskset -c) of every run, "
+                        "for an emulator whose threads hang")
     parser.add_argument("--stderr", action="store_true",
                         help="standard error must match as well")
     parser.add_argument("--windows", action="store_true",
