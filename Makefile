@@ -195,16 +195,16 @@ $(WINDOWS_BUILD)/wineprefix/system.reg:
 	$(WINE_ENV) wineboot -i
 
 # Under Wine: the portable test suites, then ptxport.exe against the Linux
-# build on the same files and arguments.
-test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg
+# build on the same files and arguments (tests/compare/compare_builds.py).
+test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg compare-tools
 	@$(ENSURE) "make test-windows" $(WINE_NEEDS)
-	$(call configure,release,$(BUILD))
-	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen make_fixtures
 	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
-	$(WINE_ENV) python3 tests/windows/compare.py --linux $(BUILD)/converter/ptxport \
-	  --windows $(WINDOWS_BUILD)/converter/ptxport.exe \
-	  --lasgen $(BUILD)/tools/lasgen --fixtures $(BUILD)/tests/make_fixtures \
-	  --work $(WINDOWS_BUILD)/compare --lasdata $(LASDATA)
+	$(WINE_ENV) python3 tests/compare/compare_builds.py --windows --stderr \
+	  --reference $(BUILD)/converter/ptxport \
+	  --candidate $(WINDOWS_BUILD)/converter/ptxport.exe --candidate-runner wine \
+	  --reference-probe $(BUILD)/tests/library_probe \
+	  --candidate-probe $(WINDOWS_BUILD)/tests/windows/library_probe.exe \
+	  $(COMPARE_INPUTS) --work $(WINDOWS_BUILD)/compare $(COMPARE_FLAGS)
 
 # ptxport.exe under Wine against the Linux build on BENCH_POINTS points.
 .PHONY: bench-windows
@@ -223,4 +223,111 @@ package-windows: windows
 
 clean:
 	rm -rf --one-file-system $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) \
-	  $(BENCH_BUILD) $(TSAN_BUILD) $(BARE_BUILD) $(WINDOWS_BUILD) $(INT128_BUILD)
+	  $(BENCH_BUILD) $(TSAN_BUILD) $(BARE_BUILD) $(WINDOWS_BUILD) $(INT128_BUILD) \
+	  $(REFERENCE_BUILD) build-portable-*
+
+# ==== Two builds compared =====================================================
+# tests/compare/compare_builds.py runs a reference and a candidate ptxport,
+# each with an optional runner before it (an emulator, wine), on the same
+# inputs and arguments, and requires the same exit status, standard output,
+# files and bytes.  The inputs are made by the lasgen and make_fixtures of
+# BUILD.  COMPARE_FLAGS adds options (--skip-large, --cpus 0 0-1, ...).
+COMPARE_FLAGS ?=
+COMPARE_NEEDS = $(TEST_NEEDS) python3:python3 util-linux:taskset
+COMPARE_INPUTS = --lasgen $(BUILD)/tools/lasgen \
+  --fixtures $(BUILD)/tests/make_fixtures --lasdata $(LASDATA)
+
+# The command of BUILD (or CANDIDATE) against an earlier one:
+#   make compare-builds REFERENCE=/path/to/old/ptxport [REFERENCE_PROBE=...]
+#   make compare-builds REFERENCE_COMMIT=COMMIT   (built in REFERENCE_BUILD)
+# With REFERENCE_COMMIT the library routines are compared too.
+REFERENCE_COMMIT ?=
+REFERENCE_BUILD ?= build-reference
+REFERENCE ?= $(if $(REFERENCE_COMMIT),$(REFERENCE_BUILD)/build/converter/ptxport)
+REFERENCE_PROBE ?= $(if $(REFERENCE_COMMIT),$(REFERENCE_BUILD)/library_probe)
+CANDIDATE ?= $(BUILD)/converter/ptxport
+CANDIDATE_PROBE ?= $(BUILD)/tests/library_probe
+
+.PHONY: compare-tools compare-builds compare-arch
+compare-tools:
+	@$(ENSURE) "make $(or $(MAKECMDGOALS),all)" $(COMPARE_NEEDS)
+	$(call configure,release,$(BUILD),-DPTXPORT_LASDATA_DIR=$(abspath $(LASDATA)))
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen make_fixtures \
+	  library_probe
+
+compare-builds: compare-tools
+	@test -n "$(REFERENCE)" || { echo "make compare-builds: give" \
+	  "REFERENCE=PTXPORT or REFERENCE_COMMIT=COMMIT" >&2; exit 2; }
+	$(if $(REFERENCE_COMMIT),JOBS=$(JOBS) tests/compare/build_reference.sh \
+	  $(REFERENCE_COMMIT) $(REFERENCE_BUILD))
+	python3 tests/compare/compare_builds.py --reference $(REFERENCE) \
+	  --candidate $(CANDIDATE) $(if $(REFERENCE_PROBE),--reference-probe \
+	  $(REFERENCE_PROBE) --candidate-probe $(CANDIDATE_PROBE)) \
+	  $(COMPARE_INPUTS) --work $(BUILD)/compare-builds $(COMPARE_FLAGS)
+
+# The cross-built command of build-ARCH against BUILD (amd64):
+#   make compare-arch ARCH=arm64|armhf|i386|s390x [COMPARE_FLAGS=--quick]
+# under qemu-user, or natively for i386, whose programs the x86-64 kernel
+# runs.  The build is configured with cmake/toolchains/ARCH.cmake if it does
+# not exist yet; the library probe is cross-compiled against its library and
+# linked statically.
+ARCH ?=
+ARCH_BUILD ?= build-$(ARCH)
+ARCH_TRIPLE_arm64 = aarch64-linux-gnu
+ARCH_TRIPLE_armhf = arm-linux-gnueabihf
+ARCH_TRIPLE_i386 = i686-linux-gnu
+ARCH_TRIPLE_s390x = s390x-linux-gnu
+ARCH_TRIPLE_amd64 = x86_64-linux-gnu
+ARCH_QEMU_arm64 = aarch64
+ARCH_QEMU_armhf = arm
+ARCH_QEMU_s390x = s390x
+# A kernel built without 32-bit x86 support cannot run i386 programs: they
+# then go under qemu-i386 too, on one CPU, since its threads hang there.
+ARCH_QEMU_i386 = $(if $(shell /lib/ld-linux.so.2 --version 2>/dev/null),,i386)
+ARCH_CPUS_i386 = $(if $(ARCH_QEMU_i386),--pin 0 --cpus 0)
+ARCH_TRIPLE = $(ARCH_TRIPLE_$(or $(ARCH),amd64))
+ARCH_RUNNER = $(if $(ARCH_QEMU_$(ARCH)),qemu-$(ARCH_QEMU_$(ARCH))-static -L /usr/$(ARCH_TRIPLE))
+ARCH_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH_TRIPLE)):$(ARCH_TRIPLE)-g++) \
+  $(if $(ARCH_QEMU_$(ARCH)),qemu-user-static:qemu-$(ARCH_QEMU_$(ARCH))-static) \
+  $(if $(filter i386,$(ARCH)),libc6-i386:/lib/ld-linux.so.2 \
+    lib32stdc++6:/usr/lib32/libstdc++.so.6)
+
+compare-arch: compare-tools
+	@test -n "$(ARCH_TRIPLE_$(ARCH))" -a "$(ARCH)" != amd64 || { \
+	  echo "make compare-arch: ARCH is one of arm64 armhf i386 s390x" >&2; exit 2; }
+	@$(ENSURE) "make compare-arch" $(ARCH_NEEDS)
+	test -f $(ARCH_BUILD)/build.ninja || $(CMAKE) -S . -B $(ARCH_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DPTXPORT_BUILD_TESTS=OFF \
+	  --toolchain cmake/toolchains/$(ARCH).cmake
+	$(CMAKE) --build $(ARCH_BUILD) -j $(JOBS) --target ptxport tamarak_lidar_static
+	$(ARCH_TRIPLE)-g++ -std=c++20 -O2 -static -DTAMARAK_LIDAR_STATIC \
+	  -I library/include tests/compare/library_probe.cpp \
+	  $(ARCH_BUILD)/library/libtamarak_lidar.a -pthread \
+	  -o $(ARCH_BUILD)/library_probe
+	python3 tests/compare/compare_builds.py --stderr \
+	  --reference $(BUILD)/converter/ptxport \
+	  --reference-probe $(BUILD)/tests/library_probe \
+	  --candidate $(ARCH_BUILD)/converter/ptxport \
+	  --candidate-probe $(ARCH_BUILD)/library_probe \
+	  --candidate-runner "$(ARCH_RUNNER)" $(ARCH_CPUS_$(ARCH)) \
+	  $(COMPARE_INPUTS) --work $(ARCH_BUILD)/compare $(COMPARE_FLAGS)
+
+# A tarball for Linux systems without the Debian packages, one per
+# architecture (ARCH=amd64, the default, or arm64, armhf, i386, s390x):
+# ptxport linked statically, the static library, the header, the man page
+# and the licence, in build-portable-ARCH.  The static ptxport then runs in
+# an empty root (chroot; the static emulator copied in for another
+# architecture) and must write what the dynamic build of BUILD writes.
+PORTABLE_ARCH = $(or $(ARCH),amd64)
+PORTABLE_BUILD = build-portable-$(PORTABLE_ARCH)
+.PHONY: portable
+portable:
+	@$(ENSURE) "make portable" $(DEMO_NEEDS) binutils:readelf $(ARCH_NEEDS)
+	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
+	JOBS=$(JOBS) tools/make_portable.sh $(PORTABLE_ARCH) $(PORTABLE_BUILD)
+	tests/portable/check_portable.sh \
+	  $(PORTABLE_BUILD)/ptxport-*-linux-$(PORTABLE_ARCH).tar.gz $(PORTABLE_ARCH) \
+	  $(abspath $(BUILD)/converter/ptxport) $(abspath $(BUILD)/tools/lasgen) \
+	  $(PORTABLE_BUILD)/check
+# ==== end of the comparison and portable block ================================

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// make_fixtures.cpp - writes the LAS files on which compare.py runs the
-// Linux and the Windows build side by side.
+// make_fixtures.cpp - writes the awkward LAS files on which
+// compare_builds.py runs two builds side by side.
 //
 //   make_fixtures <folder> edge   one file per LASType, awkward values
 //   make_fixtures <folder> far    points past 2 GiB and past 4 GiB (sparse)
+//   make_fixtures <folder> scales every pairing of a special scale factor
+//                                 with a special offset, for each LASType
 //
 // The edge files carry the values on which C libraries disagree or a port
 // goes wrong: NaNs of either sign, infinities, huge and tiny doubles in the
@@ -114,6 +116,46 @@ LasFixture edgeFixture(int type) {
     return f;
 }
 
+// Scale factors and offsets whose products and sums with the coordinates
+// give signed zeros, infinities and NaNs made by the arithmetic (0 x inf,
+// inf - inf), next to NaNs of the file that carry a sign or a payload.
+const uint64_t kScaleBits[] = {0x3f847ae147ae147bULL, 0x0000000000000000ULL,
+                               0x8000000000000000ULL, 0x7ff0000000000000ULL,
+                               0xfff0000000000000ULL, 0x7ff8000000000000ULL,
+                               0xfff8000000000000ULL, 0x7ff80000dead0001ULL};
+const uint64_t kOffsetBits[] = {0x0000000000000000ULL, 0x8000000000000000ULL,
+                                0x7e37e43c8800759cULL, 0x7ff0000000000000ULL,
+                                0xfff0000000000000ULL, 0x7ff8000000000000ULL,
+                                0xfff8000000000000ULL, 0x7ff0000000000001ULL};
+constexpr int kPairs = 8 * 8;
+constexpr int kScaleFiles = (kPairs + 2) / 3; // three axes to a file
+
+// File `n` of a type: axes X, Y and Z take pairs 3n, 3n + 1 and 3n + 2.
+LasFixture scaleFixture(int type, int n) {
+    LasFixture f = fixture_for_type(type);
+    double *scale[3] = {&f.header.XScaleFactor, &f.header.YScaleFactor,
+                        &f.header.ZScaleFactor};
+    double *offset[3] = {&f.header.XOffset, &f.header.YOffset,
+                         &f.header.ZOffset};
+    for (int axis = 0; axis < 3; ++axis) {
+        const int pair = (3 * n + axis) % kPairs;
+        *scale[axis] = std::bit_cast<double>(kScaleBits[pair / 8]);
+        *offset[axis] = std::bit_cast<double>(kOffsetBits[pair % 8]);
+    }
+    const int32_t coords[] = {0, 1, -1, 7, INT32_MAX, INT32_MIN};
+    const double times[] = {-0.0, std::bit_cast<double>(0x7ff0000000000001ULL),
+                            std::bit_cast<double>(0xfff80000beef0000ULL)};
+    for (int i = 0; i < 6; ++i) {
+        Point p;
+        p.x = coords[i];
+        p.y = coords[(i + 1) % 6];
+        p.z = coords[(i + 2) % 6];
+        p.gps_time = times[i % 3];
+        f.points.push_back(p);
+    }
+    return f;
+}
+
 // Writes a file whose points begin at `offset`, leaving a hole before them.
 void writeSparse(const fs::path &path, LasFixture f, uint64_t offset) {
     f.auto_offset = false;
@@ -132,7 +174,7 @@ void writeSparse(const fs::path &path, LasFixture f, uint64_t offset) {
 
 int main(int argc, char **argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_fixtures <folder> edge|far\n");
+        std::fprintf(stderr, "usage: make_fixtures <folder> edge|far|scales\n");
         return 2;
     }
     const fs::path dir = argv[1];
@@ -142,6 +184,14 @@ int main(int argc, char **argv) {
         for (int type = 1; type <= 8; ++type)
             edgeFixture(type).write(
                 dir / ("edge_type" + std::to_string(type) + ".las"));
+        return 0;
+    }
+    if (what == "scales") {
+        for (int type = 1; type <= 8; ++type)
+            for (int n = 0; n < kScaleFiles; ++n)
+                scaleFixture(type, n).write(dir / ("scales_type" +
+                                                   std::to_string(type) + "_" +
+                                                   std::to_string(n) + ".las"));
         return 0;
     }
     if (what == "far") {

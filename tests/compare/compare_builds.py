@@ -1,0 +1,544 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""Runs two builds of ptxport side by side on the same inputs and arguments,
+and fails on any difference.
+
+The reference and the candidate are each a program with an optional runner
+put before it: an emulator (qemu-aarch64 -L /usr/aarch64-linux-gnu), a
+loader, or wine.  For every run they must give the same exit status, the
+same standard output (the elapsed time masked), the same set of files
+written and the same bytes in each; standard error too with --stderr.  A
+Windows candidate (--windows) must end every line with CR LF and no bare
+LF; its line ends are made LF before the comparison.
+
+Cases: every format on lists of each record type (synthetic strips, awkward
+fixtures, every pairing of special scale factors and offsets); the LAS files
+of other software in --lasdata, alone and in lists; lists that mix types,
+name missing or invalid files, are empty or run to a thousand names; files
+of more than eight blocks of records, so that the worker path runs, under
+each CPU set of --cpus; bad arguments; truncated files and files with bytes
+after the records; Unicode names, wildcards, outputs that must not
+overwrite an input, sparse files past 2 GiB and 4 GiB; and, with a library
+probe on each side, update_header on every file and the sorts on random
+arrays.
+"""
+import argparse
+import glob
+import os
+import re
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ELAPSED = re.compile(rb"Elapsed time: [0-9.]+ seconds")
+UNICODE_NAMES = ["Δάσος_Forêt.las", "森林测量.las", "Лесной_участок.las"]
+FORMATS = [str(f) for f in range(20)]
+# With --quick, the lists of other software's files take the formats that
+# print every kind of field: all of them, coordinates, time and colour.
+QUICK_FORMATS = ["0", "15", "18", "19"]
+BLOCK = 4096  # records the command reads at a time
+SCALE_FILES = 22  # make_fixtures scales: files per LASType
+RECORD_BYTES = {1: 20, 2: 28, 3: 20, 4: 28, 5: 20, 6: 28, 7: 26, 8: 34}
+
+# Arguments that the command must refuse, each as it reaches the program.
+BAD_ARGUMENTS = [
+    [], ["strip_type1.las"], ["strip_type1.las", "0", "0"],
+    ["strip_type1.las", "20"], ["strip_type1.las", "-1"],
+    ["strip_type1.las", "abc"], ["strip_type1.las", "1.5"],
+    ["strip_type1.las", ""], ["strip_type1.las", "-"],
+    ["strip_type1.las", "0x1"], ["strip_type1.las", "+1"],
+    ["strip_type1.las", " 1"], ["strip_type1.las", "1 "],
+    ["strip_type1.las", "01"], ["strip_type1.las", "007"],
+    ["strip_type1.las", "1-"], ["strip_type1.las", "--"],
+    ["strip_type1.las", "1."], ["strip_type1.las", "-0"],
+    ["strip_type1.las", "99999999999"], ["strip_type1.las", "1e1"],
+    ["strip_type1.las", "\u0663"], ["strip_type1.las", "15x"],
+    ["strip_type1.las", "strip_type2.las"], ["missing.las", "0"],
+    ["missing.txt", "0"], ["upper.LAS", "0"], ["noext", "0"],
+    [".las", "0"], ["a.la", "0"], ["empty.las", "0"],
+    ["text.las", "0"], ["x" * 74 + ".las", "0"], ["x" * 75 + ".las", "0"],
+    ["", "0"], ["-h"], ["--help", "0"], ["with space.las", "0"],
+    ["strip_type1.las.las", "0"],
+]
+# Folders given as files: Windows cannot open a folder as a file and reports
+# a missing file instead, a difference of its own.
+FOLDER_ARGUMENTS = [["folder.las", "0"], ["folder", "0"], [".", "0"]]
+
+
+class Side:
+    """One build: its program with the runner before it, its library probe
+    and its own folder of inputs."""
+
+    def __init__(self, name, program, runner, probe, folder):
+        self.name = name
+        self.runner = shlex.split(runner or "")
+        self.program = os.path.abspath(program)
+        self.probe = os.path.abspath(probe) if probe else None
+        self.folder = folder
+
+
+class Comparison:
+    def __init__(self, args):
+        self.args = args
+        self.root = os.path.abspath(args.work)
+        self.ref = Side("reference", args.reference, args.reference_runner,
+                        args.reference_probe, os.path.join(self.root, "ref"))
+        self.cand = Side("candidate", args.candidate, args.candidate_runner,
+                         args.candidate_probe, os.path.join(self.root, "cand"))
+        self.sides = (self.ref, self.cand)
+        self.runs = {}
+        self.group = "setup"
+        self.started = time.monotonic()
+        self.failures = []
+        self.env = dict(os.environ, LC_ALL="C.UTF-8", WINEDEBUG="-all")
+
+    # ---- running ----
+
+    @staticmethod
+    def snapshot(folder):
+        return {e.name: (e.stat().st_size, e.stat().st_mtime_ns)
+                for e in os.scandir(folder)}
+
+    def run_side(self, side, argv, keep=False, pin=None, probe=False):
+        """Runs one side; returns its status, output, error output and the
+        files it created or changed.  Created files are removed again
+        unless kept, so that every run starts from the same folder."""
+        before = self.snapshot(side.folder)
+        program = side.probe if probe else side.program
+        command = side.runner + [program] + argv
+        pin = pin or self.args.pin
+        if pin:
+            command = ["taskset", "-c", pin] + command
+        # Files rather than pipes: Wine's helper processes inherit them and
+        # outlive the run, so a pipe would not close when the run ends.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                code = subprocess.run(command, cwd=side.folder, env=self.env,
+                                      stdout=out, stderr=err,
+                                      timeout=self.args.timeout).returncode
+            except subprocess.TimeoutExpired:
+                code = "timeout"
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read(), err.read()
+        written = {}
+        for name, stat in sorted(self.snapshot(side.folder).items()):
+            if before.get(name) == stat:
+                continue
+            path = os.path.join(side.folder, name)
+            if os.path.isfile(path):
+                with open(path, "rb") as f:
+                    written[name] = f.read()
+            if name not in before and not keep:
+                os.remove(path)
+        return code, stdout, stderr, written
+
+    def fail(self, what, detail):
+        self.failures.append(f"{what}: {detail}")
+        print(f"FAIL {what}: {detail}", flush=True)
+
+    def text(self, what, data):
+        """A candidate's text as the reference writes it: on Windows every
+        LF must come with its CR, which is then dropped."""
+        if not self.args.windows:
+            return data
+        bare = data.replace(b"\r\n", b"").count(b"\n")
+        if bare:
+            self.fail(what, f"{bare} bare LF line ends")
+        return data.replace(b"\r\n", b"\n")
+
+    def compare(self, argv, expect_status=None, cand_argv=None, pin=None,
+                probe=False):
+        """Runs argv on both sides (cand_argv on the candidate, if given);
+        returns the reference's exit status."""
+        what = ("library_probe " if probe else "ptxport ") + " ".join(
+            cand_argv or argv) + (f" [CPUs {pin}]" if pin else "")
+        self.runs.setdefault(self.group, [0, 0.0])[0] += 1
+        r_status, r_out, r_err, r_files = self.run_side(
+            self.ref, argv, pin=pin, probe=probe)
+        c_status, c_out, c_err, c_files = self.run_side(
+            self.cand, cand_argv or argv, pin=pin, probe=probe)
+        if expect_status is not None and r_status != expect_status:
+            self.fail(what, f"reference status {r_status}, expected "
+                      f"{expect_status}: {r_out[-300:]!r}")
+        if r_status != c_status:
+            self.fail(what, f"status {r_status} (reference), {c_status} "
+                      f"(candidate): {c_out[-300:]!r} {c_err[-300:]!r}")
+        streams = [("stdout", r_out, c_out)]
+        if self.args.stderr:
+            streams.append(("stderr", r_err, c_err))
+        for stream, r_text, c_text in streams:
+            c_text = self.text(f"{what} [{stream}]", c_text)
+            r_text = ELAPSED.sub(b"Elapsed time", r_text)
+            c_text = ELAPSED.sub(b"Elapsed time", c_text)
+            if r_text != c_text:
+                self.fail(f"{what} [{stream}]",
+                          f"differs:\n  reference {r_text[-400:]!r}\n"
+                          f"  candidate {c_text[-400:]!r}")
+        if sorted(r_files) != sorted(c_files):
+            self.fail(what, f"files written: reference {sorted(r_files)}, "
+                      f"candidate {sorted(c_files)}")
+        for name in sorted(set(r_files) & set(c_files)):
+            data = c_files[name]
+            if not probe:  # the probe writes LAS files: binary
+                data = self.text(f"{what} [{name}]", data)
+            if data != r_files[name]:
+                self.fail(f"{what} [{name}]",
+                          first_difference(r_files[name], data))
+        return r_status
+
+    # ---- inputs ----
+
+    def tool(self, *argv):
+        subprocess.run(list(argv), check=True)
+
+    def prepare(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+        staging = os.path.join(self.root, "staging")
+        os.makedirs(staging)
+        put = lambda name: os.path.join(staging, name)  # noqa: E731
+        for t in range(1, 9):
+            self.tool(self.args.lasgen, put(f"strip_type{t}.las"), str(t),
+                      str(1500 + 97 * t), str(t))
+        self.tool(self.args.fixtures, staging, "edge")
+        self.tool(self.args.fixtures, staging, "scales")
+        for t in range(1, 9):
+            scales = "\n".join(f"scales_type{t}_{n}.las"
+                               for n in range(SCALE_FILES))
+            self.write(put(f"type{t}.txt"), f"strip_type{t}.las\n  "
+                       f"edge_type{t}.las\tstrip_type{t}.las\n{scales}\n")
+        for name in UNICODE_NAMES:
+            shutil.copy(put("strip_type6.las"), put(name))
+        self.write(put("names.txt"), "\n".join(UNICODE_NAMES) + "\n")
+        # A list named like the point file of the LAS file it names.
+        shutil.copy(put("strip_type5.las"), put("clash.las"))
+        self.write(put("clash.asc"), "clash.las\n")
+        self.prepare_awkward(staging)
+        self.prepare_lists(staging)
+        self.prepare_cut(staging)
+        lasdata = self.prepare_lasdata(staging)
+        for t in range(1, 9):
+            points = (8 * BLOCK + 1, 11 * BLOCK - 3, 25 * BLOCK + 7)[t % 3]
+            self.tool(self.args.lasgen, put(f"big_type{t}.las"), str(t),
+                      str(points), str(40 + t))
+        self.write(put("big.txt"), "big_type6.las big_type6b.las\n")
+        self.tool(self.args.lasgen, put("big_type6b.las"), "6",
+                  str(9 * BLOCK), "7")
+        for side in self.sides:
+            shutil.copytree(staging, side.folder, symlinks=True)
+            # Another name of the same file, which the outputs of linked.las
+            # would overwrite.
+            shutil.copy(put("strip_type1.las"),
+                        os.path.join(side.folder, "linked.las"))
+            os.link(os.path.join(side.folder, "linked.las"),
+                    os.path.join(side.folder, "linked_hdr.asc"))
+            if not self.args.skip_large:
+                self.tool(self.args.fixtures, side.folder, "far")
+        shutil.rmtree(staging)
+        return lasdata
+
+    @staticmethod
+    def write(path, text, mode="w"):
+        with open(path, mode, encoding=None if "b" in mode else "utf-8") as f:
+            f.write(text)
+
+    def prepare_awkward(self, staging):
+        """The files that the bad-argument cases name."""
+        put = lambda name: os.path.join(staging, name)  # noqa: E731
+        for name in ("upper.LAS", "noext", ".las", "a.la", "with space.las",
+                     "strip_type1.las.las", "x" * 74 + ".las",
+                     "x" * 75 + ".las"):
+            shutil.copy(put("strip_type1.las"), put(name))
+        os.makedirs(put("folder.las"))
+        os.makedirs(put("folder"))
+        self.write(put("empty.las"), "")
+        self.write(put("text.las"), "LASF is not enough\n" * 20)
+        self.write(put("readme.txt"), "strip_type6.las\n")
+
+    def prepare_lists(self, staging):
+        put = lambda name: os.path.join(staging, name)  # noqa: E731
+        lists = {
+            "mixed.txt": "strip_type6.las\nedge_type6.las\nstrip_type1.las\n"
+                         "strip_type8.las\n",
+            "missing_entry.txt": "strip_type6.las\nnothere.las\n",
+            "invalid_entry.txt": "strip_type6.las text.las edge_type6.las\n",
+            "list_entry.txt": "strip_type6.las readme.txt\n",
+            "folder_entry.txt": "strip_type6.las folder.las\n",
+            "long_entry.txt": "x" * 75 + ".las\n",
+            "empty_list.txt": "",
+            "blank_list.txt": " \n\t\n\n",
+            "twice.txt": "strip_type6.las strip_type6.las\n",
+            "crlf.txt": "strip_type6.las\r\nedge_type6.las\r\n",
+            "no_newline.txt": "strip_type7.las",
+            "self.txt": "self.txt\n",
+            "upper_entry.txt": "upper.LAS\n",
+        }
+        for name, text in lists.items():
+            self.write(put(name), text)
+        # A thousand files, three of them refused, and two hundred accepted.
+        names = []
+        for i in range(1000):
+            names.append(f"many_{i:04d}.las")
+            shutil.copy(put("scales_type6_0.las"), put(names[-1]))
+        good = "\n".join(names[:200]) + "\n"
+        names[17], names[500] = "nothere.las", "text.las"
+        names[998] = "strip_type5.las"
+        self.write(put("many_bad.txt"), "\n".join(names) + "\n")
+        self.write(put("many_good.txt"), good)
+
+    def prepare_cut(self, staging):
+        """Files cut short at every boundary, or with bytes after their
+        records."""
+        for t in range(1, 9):
+            with open(os.path.join(staging, f"strip_type{t}.las"), "rb") as f:
+                data = f.read()
+            offset = int.from_bytes(data[96:100], "little")
+            record = RECORD_BYTES[t]
+            cuts = [0, 4, 100, 226, 227, offset - 1, offset, offset + 1,
+                    offset + record - 1, offset + record,
+                    offset + 2 * record + 5, len(data) - 1]
+            for n, cut in enumerate(cuts):
+                self.write(os.path.join(staging, f"cut_type{t}_{n}.las"),
+                           data[:cut], "wb")
+            for n, extra in enumerate((1, record - 1, record + 3)):
+                self.write(os.path.join(staging, f"tail_type{t}_{n}.las"),
+                           data + b"\xee" * extra, "wb")
+
+    def prepare_lasdata(self, staging):
+        lasdata = []
+        folder = self.args.lasdata
+        if folder and os.path.isdir(folder):
+            for name in sorted(os.listdir(folder)):
+                if name.endswith(".las"):
+                    shutil.copy(os.path.join(folder, name),
+                                os.path.join(staging, "real_" + name))
+                    lasdata.append("real_" + name)
+        else:
+            print(f"NOTE: no folder {folder or '(none given)'}: LAS files of "
+                  "other software not compared", flush=True)
+        return lasdata
+
+    def write_both(self, name, text):
+        for side in self.sides:
+            self.write(os.path.join(side.folder, name), text)
+
+    # ---- cases ----
+
+    def run_all(self):
+        lasdata = self.prepare()
+        self.lap()
+        if self.args.windows:
+            # One Wine server for all runs, as Windows has its kernel:
+            # without it each run would start and stop a server of its own.
+            subprocess.run(["wineserver", "-p", "30"], env=self.env)
+        self.formats()
+        self.lap()
+        accepted = self.real_files(lasdata)
+        self.lap()
+        self.lists()
+        self.lap()
+        self.workers()
+        self.lap()
+        self.bad_arguments()
+        self.lap()
+        self.cut_files()
+        self.lap()
+        self.names_and_overwrites()
+        self.lap()
+        self.library(accepted)
+        self.lap()
+
+    def lap(self):
+        """Adds the time since the last lap to the current group."""
+        now = time.monotonic()
+        self.runs.setdefault(self.group, [0, 0.0])[1] += now - self.started
+        self.started = now
+
+    def formats(self):
+        """Every format on lists of each record type: one run converts a
+        strip, the awkward fixture and the special scales, and refuses what
+        the type lacks."""
+        self.group = "formats"
+        for t in range(1, 9):
+            for f in FORMATS:
+                self.compare([f"type{t}.txt", f])
+            self.compare([f"edge_type{t}.las", "0"], expect_status=0)
+            self.compare([f"scales_type{t}_0.las", "15"], expect_status=0)
+
+    def real_files(self, lasdata):
+        """Files of other software: each alone, then every format on a list
+        of the accepted files of each type."""
+        self.group = "real files"
+        by_type = {}
+        accepted = []
+        for name in lasdata:
+            if self.compare([name, "0"]) == 0:
+                by_type.setdefault(self.las_type(name), []).append(name)
+                accepted.append(name)
+        for t, names in sorted(by_type.items()):
+            listed = f"real_type{t}.txt"
+            self.write_both(listed, "\n".join(names) + "\n")
+            for f in QUICK_FORMATS if self.args.quick else FORMATS:
+                self.compare([listed, f])
+        return accepted
+
+    def lists(self):
+        self.group = "lists"
+        for name in ["mixed.txt", "missing_entry.txt", "invalid_entry.txt",
+                     "list_entry.txt", "long_entry.txt", "empty_list.txt",
+                     "blank_list.txt", "twice.txt", "crlf.txt",
+                     "no_newline.txt", "self.txt", "upper_entry.txt",
+                     "many_bad.txt"] + ([] if self.args.windows
+                                        else ["folder_entry.txt"]):
+            self.compare([name, "0"])
+        self.compare(["many_good.txt", "15"], expect_status=0)
+        self.compare(["mixed.txt", "14"])
+
+    def workers(self):
+        """Files of more than eight blocks: the worker path, with as many
+        workers as each CPU set allows."""
+        self.group = "workers"
+        for pin in self.args.cpus:
+            pin = None if pin == "all" else pin
+            for t in range(1, 9):
+                for f in ("0", "15", "19"):
+                    self.compare([f"big_type{t}.las", f], pin=pin)
+            self.compare(["big.txt", "17"], expect_status=0, pin=pin)
+
+    def bad_arguments(self):
+        self.group = "bad arguments"
+        for argv in BAD_ARGUMENTS + ([] if self.args.windows
+                                     else FOLDER_ARGUMENTS):
+            self.compare(argv)
+
+    def cut_files(self):
+        self.group = "cut and tails"
+        for t in (1, 6, 8) if self.args.quick else range(1, 9):
+            for n in range(12):
+                self.compare([f"cut_type{t}_{n}.las", "0"])
+            for n in range(3):
+                self.compare([f"tail_type{t}_{n}.las", "0"])
+
+    def names_and_overwrites(self):
+        self.group = "names"
+        for name in UNICODE_NAMES:
+            self.compare([name, "15"], expect_status=0)
+        self.compare(["names.txt", "0"], expect_status=0)
+        if not self.args.skip_large:
+            for name in ("offset_2GiB.las", "over_4GiB.las"):
+                self.compare([name, "0"], expect_status=0)
+        for refused in (["clash.asc", "0"], ["linked.las", "0"]):
+            self.compare(refused, expect_status=255)
+        self.compare(["clash.las", "0"], expect_status=0)
+        # Wildcards: a shell expands them on Linux, the runtime on Windows.
+        for pattern, status in (("edge_type1.l?s", 0), ("edge_type*.las", 255)):
+            expanded = sorted(glob.glob(pattern, root_dir=self.ref.folder))
+            self.compare(expanded + ["0"], expect_status=status,
+                         cand_argv=[pattern, "0"] if self.args.windows
+                         else None)
+        # Outputs of an earlier run are replaced, never taken for inputs.
+        for side in self.sides:
+            self.run_side(side, ["strip_type2.las", "15"], keep=True)
+        self.compare(["strip_type2.las", "0"], expect_status=0)
+        self.compare(["strip_type2.las", "0"], expect_status=0)
+
+    def library(self, accepted):
+        """update_header on a copy of every file, then the sorts."""
+        self.group = "library"
+        if not (self.ref.probe and self.cand.probe):
+            print("NOTE: no library probe on both sides: library routines "
+                  "not compared", flush=True)
+            return
+        names = accepted + [f"{kind}_type{t}.las" for t in range(1, 9)
+                            for kind in ("strip", "edge", "tail")]
+        names += [f"scales_type{t}_{n}.las" for t in range(1, 9)
+                  for n in (0, 7, 21)]
+        names += [f"cut_type{t}_{n}.las" for t in (1, 8) for n in range(12)]
+        names += ["text.las", "empty.las", "missing.las"]
+        for name in names:
+            copy = "upd_" + name
+            for side in self.sides:
+                source = os.path.join(side.folder, name)
+                if os.path.exists(source):
+                    shutil.copy(source, os.path.join(side.folder, copy))
+            self.compare(["update", copy], probe=True)
+        for seed, count in ((1, 0), (2, 1), (3, 2), (4, -5), (5, 17),
+                            (6, 1000), (7, 4099)):
+            self.compare(["sorts", str(seed), str(count)], probe=True,
+                         expect_status=0)
+
+    def las_type(self, name):
+        """The LASType of an accepted file, from its version and format."""
+        with open(os.path.join(self.ref.folder, name), "rb") as f:
+            head = f.read(105)
+        minor, fmt = head[25], head[104]
+        return 5 + fmt if minor == 2 else 1 + 2 * minor + fmt
+
+
+def first_difference(reference, candidate):
+    """Where two texts part: the line number and both lines."""
+    r_lines, c_lines = reference.split(b"\n"), candidate.split(b"\n")
+    for n, (r, c) in enumerate(zip(r_lines, c_lines)):
+        if r != c:
+            return f"line {n + 1}: reference {r[:200]!r}, candidate {c[:200]!r}"
+    return f"{len(r_lines)} lines (reference), {len(c_lines)} (candidate)"
+
+
+def parse_arguments(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--reference", required=True, help="ptxport to match")
+    parser.add_argument("--candidate", required=True, help="ptxport to check")
+    parser.add_argument("--reference-runner", default="",
+                        help="command put before the reference, e.g. qemu")
+    parser.add_argument("--candidate-runner", default="",
+                        help="command put before the candidate, e.g. wine")
+    parser.add_argument("--reference-probe", help="library_probe, reference")
+    parser.add_argument("--candidate-probe", help="library_probe, candidate")
+    parser.add_argument("--lasgen", required=True, help="lasgen of this host")
+    parser.add_argument("--fixtures", required=True,
+                        help="make_fixtures of this host")
+    parser.add_argument("--work", required=True, help="scratch folder")
+    parser.add_argument("--lasdata", default="", help="real LAS files")
+    parser.add_argument("--cpus", nargs="+", default=["all", "0"],
+                        help="CPU sets (taskset -c) for the worker cases; "
+                        "'all' runs unpinned")
+    parser.add_argument("--pin", help="CPU set (taskset -c) of every run, "
+                        "for an emulator whose threads hang")
+    parser.add_argument("--stderr", action="store_true",
+                        help="standard error must match as well")
+    parser.add_argument("--windows", action="store_true",
+                        help="the candidate is a Windows build: CR LF line "
+                        "ends, wildcards expanded by its runtime")
+    parser.add_argument("--skip-large", action="store_true",
+                        help="no sparse files past 2 GiB and 4 GiB")
+    parser.add_argument("--quick", action="store_true",
+                        help="fewer formats on the lists of other software's "
+                        "files and cut files of three types only (for CI "
+                        "under emulation)")
+    parser.add_argument("--timeout", type=int, default=300,
+                        help="seconds a run may take")
+    args = parser.parse_args(argv)
+    for tool in ("lasgen", "fixtures"):
+        setattr(args, tool, os.path.abspath(getattr(args, tool)))
+    return args
+
+
+def main(argv=None):
+    args = parse_arguments(argv)
+    start = time.monotonic()
+    c = Comparison(args)
+    c.run_all()
+    took = time.monotonic() - start
+    groups = ", ".join(f"{g}: {n} in {s:.0f} s" for g, (n, s) in c.runs.items())
+    print(f"{sum(n for n, _ in c.runs.values())} runs compared ({groups}); "
+          f"{took:.0f} s in all, {len(c.failures)} failures", flush=True)
+    if not c.failures:
+        shutil.rmtree(c.root, ignore_errors=True)
+    return 1 if c.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,58 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# make_portable.sh - the tarball for Linux systems without the Debian
+# packages: ptxport linked statically (it needs no C library of the system,
+# so it runs on any Linux kernel of its architecture), the static library,
+# the header, the man page, the scale-out recipes, README and the licence.
+#
+#   tools/make_portable.sh ARCH FOLDER
+#
+# ARCH is amd64 (this machine) or arm64, armhf, i386, s390x (Debian's cross
+# compilers, cmake/toolchains/ARCH.cmake).  Builds in FOLDER/build and
+# leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz; prints its name.
+set -eu
+
+arch=$1
+folder=$2
+source=$(cd "$(dirname "$0")/.." && pwd)
+
+case $arch in
+amd64) toolchain='' strip=strip ;;
+arm64) toolchain=arm64 strip=aarch64-linux-gnu-strip ;;
+armhf) toolchain=armhf strip=arm-linux-gnueabihf-strip ;;
+i386) toolchain=i386 strip=i686-linux-gnu-strip ;;
+s390x) toolchain=s390x strip=s390x-linux-gnu-strip ;;
+*) echo "make_portable.sh: no architecture $arch" >&2; exit 2 ;;
+esac
+
+mkdir -p "$folder"
+version=$(sed -n 's/^#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$/\1/p' \
+  "$source/library/include/TAMARAK_LiDAR.h" | paste -sd.)
+cmake -S "$source" -B "$folder/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DPTXPORT_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static \
+  ${toolchain:+--toolchain "$source/cmake/toolchains/$toolchain.cmake"} \
+  > "$folder/configure.log"
+cmake --build "$folder/build" -j "${JOBS:-2}" --target ptxport tamarak_lidar_static
+
+name=ptxport-$version-linux-$arch
+stage=$folder/$name
+rm -rf --one-file-system "$stage"
+mkdir -p "$stage/bin" "$stage/lib" "$stage/include" "$stage/share/man/man1"
+cp "$folder/build/converter/ptxport" "$stage/bin/"
+"$strip" "$stage/bin/ptxport"
+cp "$folder/build/library/libtamarak_lidar.a" "$stage/lib/"
+cp "$source/library/include/TAMARAK_LiDAR.h" "$stage/include/"
+cp "$source/docs/ptxport.1" "$stage/share/man/man1/"
+mkdir -p "$stage/share/ptxport/examples"
+cp -R "$source/examples/scale-out" "$stage/share/ptxport/examples/"
+cp "$source/LICENSE" "$source/README.md" "$stage/"
+
+# A program that asks for a dynamic loader is not portable.
+if LC_ALL=C readelf -l "$stage/bin/ptxport" | grep -q 'INTERP'; then
+    echo "make_portable.sh: $stage/bin/ptxport is linked dynamically" >&2
+    exit 1
+fi
+# The same bytes at every build of the same sources.
+tar --sort=name --owner=0 --group=0 --numeric-owner --mtime=@0 \
+  -C "$folder" -czf "$folder/$name.tar.gz" "$name"
+echo "$folder/$name.tar.gz"
