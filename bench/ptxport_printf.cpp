@@ -5,6 +5,8 @@
 #include "row_formatters.h"
 #include "run_driver.h"
 
+using namespace ptx;
+
 int main(int argc, char **argv) {
     RunOptions options;
     options.rows = ptx::rowFormatterOf<ptx::PrintfNumbers>;

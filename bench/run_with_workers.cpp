@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace ptx;
+
 int main(int argc, char **argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: run_with_workers <workers>[:<records per "

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace ptx {
+
 void usage() {
     std::fputs(ptx::usageText().c_str(), stdout);
 }
@@ -48,3 +50,5 @@ bool formatNeedsMissingGpsTime(int format, tamarak::LasType type) {
 bool formatNeedsMissingColour(int format, tamarak::LasType type) {
     return ptx::needsMissing(format, ptx::Value::Red, type);
 }
+
+} // namespace ptx

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+namespace ptx {
+
 // Writes the usage text (ptx::usageText, from the format catalogue).
 void usage();
 
@@ -28,5 +30,7 @@ int parseFormatNumber(const char *text);
 // lacks.
 bool formatNeedsMissingGpsTime(int format, tamarak::LasType type);
 bool formatNeedsMissingColour(int format, tamarak::LasType type);
+
+} // namespace ptx
 
 #endif

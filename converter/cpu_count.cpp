@@ -13,6 +13,8 @@
 #include <sched.h>
 #endif
 
+namespace ptx {
+
 namespace {
 
 // What the system reports when the mask cannot be read.
@@ -46,3 +48,5 @@ unsigned maskCount() {
 unsigned usableCpuCount() {
     return std::clamp(maskCount(), 1u, kMaxWorkers);
 }
+
+} // namespace ptx

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace ptx {
+
 namespace {
 
 // Reads the first bytes of a file; how many it got (none if it cannot be
@@ -106,3 +108,5 @@ void warnIfScaleTooFine(const std::string &name, double x_scale,
                  "decimals written; coordinates are rounded to 0.01\n",
                  name.c_str(), finer);
 }
+
+} // namespace ptx

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+namespace ptx {
+
 // "ptxport: NAME: reason" for an operating-system error number; nothing
 // for 0.
 std::string systemErrorLine(const std::string &name, int error);
@@ -37,5 +39,7 @@ void warnIfScaleTooFine(const std::string &name, double x_scale,
 // A LAS file whose point records end before the count its header declares.
 void warnIfTruncated(const std::string &name, uint64_t whole_records,
                      uint32_t declared);
+
+} // namespace ptx
 
 #endif

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdint>
 
+namespace ptx {
+
 enum class FileStep : std::uint8_t {
     none,
     openToRead,
@@ -35,5 +37,7 @@ struct Failure {
 inline Failure failed(FileStep step, FileRole file) {
     return {step, file, errno};
 }
+
+} // namespace ptx
 
 #endif

@@ -9,6 +9,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace ptx {
+
 namespace {
 
 // 32-bit header counts and offsets are shown as signed 32-bit numbers.
@@ -137,3 +139,5 @@ int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
     return std::fwrite(text.data(), 1, text.size(), out) == text.size() ? 0
                                                                         : -1;
 }
+
+} // namespace ptx

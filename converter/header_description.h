@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+namespace ptx {
+
 // The 34 lines of the description of header h of a file of type Type.
 std::string describeHeader(const LAS12Header &h, tamarak::LasType Type);
 
@@ -19,5 +21,7 @@ std::string describeHeader(const LAS12Header &h, tamarak::LasType Type);
 // written; prints nothing and leaves `out` open.
 int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
                          tamarak::LasType Type);
+
+} // namespace ptx
 
 #endif

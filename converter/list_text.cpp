@@ -4,6 +4,8 @@
 
 #include "file_open.h"
 
+namespace ptx {
+
 namespace {
 
 // White space as the C library's "%s" conversion sees it.
@@ -133,3 +135,5 @@ std::vector<std::string> readListTokens(std::FILE *list) {
         at = end;
     }
 }
+
+} // namespace ptx

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace ptx {
+
 // Reads the white-space-separated names of a list file (each name ends at
 // its first zero byte), as UTF-8 wherever the list's encoding is known.  A
 // name is whatever lies between white space, so names cannot hold blanks.
@@ -22,5 +24,7 @@ bool isValidUtf8(std::string_view text);
 // Whether a listed name that was not found looks like the text of another
 // encoding: bytes that are not UTF-8, or control characters.
 bool looksMisencoded(std::string_view name);
+
+} // namespace ptx
 
 #endif

@@ -13,11 +13,12 @@
 #ifdef _WIN32
 // Windows passes the arguments in UTF-16; the run works on UTF-8.
 int wmain(int argc, wchar_t **argv) {
-    Utf8Arguments arguments(argc, argv);
-    return runPtxport(arguments.argc(), arguments.argv(), RunOptions{});
+    ptx::Utf8Arguments arguments(argc, argv);
+    return ptx::runPtxport(arguments.argc(), arguments.argv(),
+                           ptx::RunOptions{});
 }
 #else
 int main(int argc, char **argv) {
-    return runPtxport(argc, argv, RunOptions{});
+    return ptx::runPtxport(argc, argv, ptx::RunOptions{});
 }
 #endif

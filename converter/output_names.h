@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace ptx {
+
 // A LAS file of a run and the files written for it, beside it: plot7.las
 // gives the point file plot7.asc and the header description plot7_hdr.asc.
 struct LasFileNames {
@@ -17,5 +19,7 @@ struct LasFileNames {
 // sure): its last four characters give way to the suffixes.  Any directory
 // part stays.
 LasFileNames namesFor(const std::string &las_name);
+
+} // namespace ptx
 
 #endif

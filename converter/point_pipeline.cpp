@@ -15,6 +15,8 @@
 #include <new>
 #include <thread>
 
+namespace ptx {
+
 namespace {
 
 // 4096 records in, a few hundred KiB of text out: large reads and writes,
@@ -224,3 +226,5 @@ Failure writePointRecords(std::FILE *in, std::FILE *out, const PointJob &job,
     Pipeline pipeline(job, slots.slots_, threads, block, in, out, progress);
     return pipeline.run();
 }
+
+} // namespace ptx

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace ptx {
+
 class Progress;
 
 // What the records of one file become.
@@ -61,5 +63,7 @@ class PointSlots {
 Failure writePointRecords(std::FILE *in, std::FILE *out, const PointJob &job,
                           PointSlots &slots, std::uint64_t record_bytes,
                           Progress *progress);
+
+} // namespace ptx
 
 #endif

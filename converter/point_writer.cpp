@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace ptx {
+
 Failure writeAsciiPoints(int format, tamarak::LasType type,
                          const LAS12Header &header, std::FILE *in,
                          std::FILE *out, PointSlots &slots,
@@ -26,3 +28,5 @@ Failure writeAsciiPoints(int format, tamarak::LasType type,
                         header.ZOffset}};
     return writePointRecords(in, out, job, slots, record_bytes, progress);
 }
+
+} // namespace ptx

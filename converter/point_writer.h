@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace ptx {
+
 // Writes the column-name line and one row per whole record read from `in`
 // (positioned at the first record) until its end, with the memory and
 // threads of `slots` (see writePointRecords for `record_bytes`) and the
@@ -25,5 +27,7 @@ Failure writeAsciiPoints(int format, tamarak::LasType type,
                          std::uint64_t record_bytes = 0,
                          Progress *progress = nullptr,
                          RowFormatterLookup rows = rowFormatterFor);
+
+} // namespace ptx
 
 #endif

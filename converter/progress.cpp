@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace ptx {
+
 namespace {
 
 // Long names are cut from the front: the end of a path tells files apart.
@@ -61,3 +63,5 @@ std::unique_ptr<Progress> progressOnTerminal(const std::string &name,
         return nullptr;
     return std::make_unique<Progress>(stderr, name, total, timing);
 }
+
+} // namespace ptx

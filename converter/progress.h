@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+namespace ptx {
+
 // When the line first appears, and how often it may change.
 struct ProgressTiming {
     std::chrono::milliseconds delay{1000};
@@ -44,5 +46,7 @@ class Progress {
 std::unique_ptr<Progress> progressOnTerminal(const std::string &name,
                                              std::uint64_t total,
                                              ProgressTiming timing);
+
+} // namespace ptx
 
 #endif

@@ -3,6 +3,10 @@
 // with the exact number conversions.
 #include "row_formatters.h"
 
+namespace ptx {
+
 ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type) {
     return ptx::rowFormatterOf<ptx::ExactNumbers>(format, type);
 }
+
+} // namespace ptx

@@ -8,6 +8,8 @@
 #include "las_type.h"
 #include "point_rows.h"
 
+namespace ptx {
+
 // The row formatter of a format (0 to 19) for a record type, null where
 // the format has no rows for it, for one set of number conversions.
 using RowFormatterLookup = ptx::RowFormatter (*)(int format,
@@ -15,5 +17,7 @@ using RowFormatterLookup = ptx::RowFormatter (*)(int format,
 
 // The command's own: the exact number conversions.
 ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type);
+
+} // namespace ptx
 
 #endif

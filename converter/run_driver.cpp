@@ -22,6 +22,8 @@
 #include <new>
 #include <system_error>
 
+namespace ptx {
+
 using tamarak::File;
 
 namespace {
@@ -202,3 +204,5 @@ int runPtxport(int argc, char **argv, const RunOptions &options) {
     std::fputs(plan.notes.c_str(), stderr);
     return convertRun(plan, options);
 }
+
+} // namespace ptx

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 
+namespace ptx {
+
 // How a run is carried out, beyond what the command line says.  The
 // command takes the defaults; tests choose.
 struct RunOptions {
@@ -30,5 +32,7 @@ int convertRun(const RunPlan &plan, const RunOptions &options);
 // validation refuses gets its message and returns -1, with nothing
 // written; otherwise returns what convertRun returns.
 int runPtxport(int argc, char **argv, const RunOptions &options);
+
+} // namespace ptx
 
 #endif

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace ptx {
+
 struct RunPlan {
     bool list_mode = false;
     std::string first_argument;      // the LAS file or the list file
@@ -18,5 +20,7 @@ struct RunPlan {
     int format = 0;
     std::string notes; // standard-error lines found on the way
 };
+
+} // namespace ptx
 
 #endif

@@ -23,6 +23,8 @@
 #include <optional>
 #include <utility>
 
+namespace ptx {
+
 using tamarak::LasProblem;
 using tamarak::LasType;
 using tamarak::LasVerdict;
@@ -269,3 +271,5 @@ Validation validateRun(int argc, char **argv) {
         return *r;
     return v;
 }
+
+} // namespace ptx

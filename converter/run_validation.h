@@ -10,6 +10,8 @@
 #include <string>
 #include <variant>
 
+namespace ptx {
+
 // Why validation refuses a run: the command's message for the first check
 // that failed, exactly as standard output shows it, and the lines that
 // standard error adds (the system's reason, every further refused file of
@@ -25,5 +27,7 @@ using Validation = std::variant<RunPlan, Refusal>;
 // Validates the command line and every input.  Prints nothing and never
 // ends the process: the caller reports a refusal.
 Validation validateRun(int argc, char **argv);
+
+} // namespace ptx
 
 #endif

@@ -5,7 +5,11 @@
 
 #include <cstdio>
 
+namespace ptx {
+
 // Whether `stream` writes to a terminal (a console on Windows).
 bool isTerminal(std::FILE *stream);
+
+} // namespace ptx
 
 #endif

@@ -11,6 +11,8 @@ extern "C" {
 int _dowildcard = -1;
 }
 
+namespace ptx {
+
 namespace {
 
 std::string toUtf8(const wchar_t *wide) {
@@ -34,5 +36,7 @@ Utf8Arguments::Utf8Arguments(int argc, wchar_t **wide_argv) {
         pointers_.push_back(text.data());
     pointers_.push_back(nullptr);
 }
+
+} // namespace ptx
 
 #endif

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace ptx {
+
 #ifdef _WIN32
 // The arguments, converted, as an argc/argv pair that lives as long as the
 // object.  Also makes the console show UTF-8 output as such.
@@ -22,5 +24,7 @@ class Utf8Arguments {
     std::vector<char *> pointers_; // into texts_, then a null pointer
 };
 #endif
+
+} // namespace ptx
 
 #endif

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace ptx;
+
 using namespace fixture;
 
 TEST(CheckFileExtensionOfCommand, ModeOrRefusal) {

@@ -9,6 +9,8 @@
 
 #include <thread>
 
+using namespace ptx;
+
 TEST(CpuCount, FollowsTheAffinityMask) {
     const unsigned all = usableCpuCount();
     EXPECT_GE(all, 1u);

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+using namespace ptx;
+
 using namespace fixture;
 
 namespace {

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+using namespace ptx;
+
 using namespace fixture;
 
 namespace {

@@ -14,6 +14,8 @@
 #include <limits>
 #include <random>
 
+using namespace ptx;
+
 using namespace fixture;
 
 namespace {
@@ -40,7 +42,7 @@ std::string lfText(const std::string &text) {
 #endif
 }
 
-std::string columnNames(int format, tamarak::LasType type) {
+std::string columnNamesLf(int format, tamarak::LasType type) {
     return lfText(ptx::columnNames(format, type));
 }
 
@@ -166,27 +168,27 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, EveryFormatEveryType,
 TEST(ColumnNames, MatchTheLiteralsForEveryFormatAndType) {
     for (int format = 0; format < 20; ++format)
         for (int16_t type = 1; type <= 8; ++type)
-            EXPECT_EQ(columnNames(format, lasType(type)),
+            EXPECT_EQ(columnNamesLf(format, lasType(type)),
                       referenceColumnNames(format, type))
                 << "format " << format << " type " << type;
 }
 
 TEST(ColumnNames, SpotChecks) {
-    EXPECT_EQ(columnNames(0, lasType(8)),
+    EXPECT_EQ(columnNamesLf(0, lasType(8)),
               "\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" \"NumReturns\" "
               "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "
               "\"ScanAngleRank\" \"UserData\" \"PointSourceID\" \"GPSTime\" "
               "\"Red\" \"Green\" \"Blue\"\n");
-    EXPECT_EQ(columnNames(0, lasType(1)),
+    EXPECT_EQ(columnNamesLf(0, lasType(1)),
               "\"X\" \"Y\" \"Z\" \"Intensity\" \"ReturnNum\" \"NumReturns\" "
               "\"ScanDirection\" \"EdgeOfFlightLine\" \"Class\" "
               "\"ScanAngleRank\" \"FileMarker\" \"UserBitField\"\n");
-    EXPECT_EQ(columnNames(19, lasType(7)),
+    EXPECT_EQ(columnNamesLf(19, lasType(7)),
               "\"X\" \"Y\" \"Z\" \"R\" \"g\" \"B\"\n");
-    EXPECT_EQ(columnNames(14, lasType(8)), "\"R\" \"G\" \"B\"\n");
-    EXPECT_EQ(columnNames(11, lasType(2)), "\"FileMarker\"\n");
-    EXPECT_EQ(columnNames(12, lasType(3)), "\"PointSourceID\"\n");
-    EXPECT_EQ(columnNames(9, lasType(5)), "\"Classification\"\n");
+    EXPECT_EQ(columnNamesLf(14, lasType(8)), "\"R\" \"G\" \"B\"\n");
+    EXPECT_EQ(columnNamesLf(11, lasType(2)), "\"FileMarker\"\n");
+    EXPECT_EQ(columnNamesLf(12, lasType(3)), "\"PointSourceID\"\n");
+    EXPECT_EQ(columnNamesLf(9, lasType(5)), "\"Classification\"\n");
 }
 
 TEST(FullRecord, WorkedExample) {
@@ -206,7 +208,7 @@ TEST(FullRecord, WorkedExample) {
     p.scan_angle = 0xF6;
     f.points = {p};
     const Converted c = convertImage(f.bytes(), 0, 1);
-    EXPECT_EQ(c.text, columnNames(0, lasType(1)) +
+    EXPECT_EQ(c.text, columnNamesLf(0, lasType(1)) +
                           "102.50 199.25 9.99 87 1 1 1 0 2 -10 0 0\n");
 }
 
@@ -287,7 +289,7 @@ TEST(Values, DecodeAsDocumented) {
         f.header.XOffset = vc.offset;
         f.points = {vc.point};
         const Converted c = convertImage(f.bytes(), vc.format, 8);
-        EXPECT_EQ(c.text, columnNames(vc.format, lasType(8)) + vc.row)
+        EXPECT_EQ(c.text, columnNamesLf(vc.format, lasType(8)) + vc.row)
             << vc.what;
     }
 }

@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstring>
 
+using namespace ptx;
+
 using namespace fixture;
 
 namespace {

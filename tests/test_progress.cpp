@@ -15,6 +15,8 @@
 
 #include <filesystem>
 
+using namespace ptx;
+
 using namespace fixture;
 namespace fs = std::filesystem;
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+using namespace ptx;
+
 using namespace fixture;
 namespace fs = std::filesystem;
 

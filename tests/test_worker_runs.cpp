@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <filesystem>
 
+using namespace ptx;
+
 using namespace fixture;
 namespace fs = std::filesystem;
 

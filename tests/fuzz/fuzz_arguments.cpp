@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace ptx;
+
 namespace {
 
 // The format as atoi and atof select it, for texts too short to overflow.

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace ptx;
+
 namespace {
 
 // Blocks of the largest records serve every type.
