@@ -235,7 +235,7 @@ ABI_NEEDS = $(DEMO_NEEDS) abigail-tools:abidw binutils:nm
 DEBIAN_NEEDS = $(PACKAGE_NEEDS) debootstrap:debootstrap lintian:lintian \
   devscripts:hardening-check util-linux:unshare
 REPRO_NEEDS = $(PACKAGE_NEEDS) diffoscope-minimal:diffoscope faketime:faketime \
-  locales-all:/usr/lib/locale/C.utf8
+  locales-all:/usr/share/doc/locales-all/copyright
 
 .PHONY: abi-configure test-abi abi-baseline test-debian test-reproducible \
   test-reproducible-windows
