@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Entry points: `make demo` builds and runs ptxport on the bundled example,
-# `make test` builds and runs every test, `make package` makes the .debs.
+# `make test` builds and runs every test, `make package` makes the Debian packages.
 # Each target first installs the Debian packages it needs that are missing
 # (tools/ensure_packages.sh).
 # The configurations themselves are CMake presets (CMakePresets.json); the
@@ -37,7 +37,7 @@ DEMO_NEEDS = cmake:cmake ninja-build:ninja gcc:cc g++:c++
 TEST_NEEDS = $(DEMO_NEEDS) libgtest-dev:/usr/include/gtest/gtest.h \
   libgmock-dev:/usr/include/gmock/gmock.h pkg-config:pkg-config \
   binutils:readelf
-PACKAGE_NEEDS = $(DEMO_NEEDS) dpkg-dev:dpkg-shlibdeps file:file
+PACKAGE_NEEDS = $(DEMO_NEEDS) dpkg-dev:dpkg-buildpackage debhelper:dh
 BENCH_NEEDS = $(TEST_NEEDS) libbenchmark-dev:/usr/include/benchmark/benchmark.h \
   python3:python3
 CLANG_NEEDS = clang:clang clang:clang++
@@ -91,21 +91,20 @@ test: build
 test-scale-out: build
 	tests/scale_out/run.sh $(BUILD)
 
-# The three Debian packages (ptxport, libtamarak-lidar1 and
-# libtamarak-lidar-dev), made by CPack in $(BUILD)/packages without the test
-# suite; install them with apt-get install ./FILE.deb or dpkg -i.
+# The Debian source package and its three binary packages (ptxport,
+# libtamarak-lidar1 and libtamarak-lidar-dev), made by dpkg-buildpackage
+# from debian/ in $(BUILD)/packages; install them with
+# apt-get install ./FILE.deb or dpkg -i.
 .PHONY: package test-package test-setup test-bare-machine
 package:
 	@$(ENSURE) "make package" $(PACKAGE_NEEDS)
-	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
-	rm -f $(BUILD)/packages/*.deb
-	$(CMAKE) --build $(BUILD) -j $(JOBS) --target package
-	@ls -1 $(BUILD)/packages/*.deb
+	tools/build_debian.sh $(BUILD)/packages -J$(JOBS)
 
-# lintian finds no error in the packages, each carries its licence and
+# lintian finds no error or warning in the packages, hardening-check every
+# protection in the binaries, each package carries its licence and
 # change log, and the development package needs the library of its version.
 test-package: package
-	@$(ENSURE) "make test-package" lintian:lintian
+	@$(ENSURE) "make test-package" lintian:lintian devscripts:hardening-check
 	tools/check_packages.sh $(BUILD)/packages \
 	  $$(sed -n 's/^#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$$/\1/p' \
 	    library/include/TAMARAK_LiDAR.h | paste -sd.)
@@ -224,11 +223,9 @@ package-windows: windows
 clean:
 	rm -rf --one-file-system $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) \
 	  $(BENCH_BUILD) $(TSAN_BUILD) $(BARE_BUILD) $(WINDOWS_BUILD) $(INT128_BUILD) \
-	  $(REFERENCE_BUILD) build-portable-*
+	  $(REFERENCE_BUILD) build-portable-* build-abi build-debian build-repro
 
-# ==== Two builds compared =====================================================
-# tests/compare/compare_builds.py runs a reference and a candidate ptxport,
-# each with an optional runner before it (an emulator, wine), on the same
+# ==== Two builds compared ==============================================
 # inputs and arguments, and requires the same exit status, standard output,
 # files and bytes.  The inputs are made by the lasgen and make_fixtures of
 # BUILD.  COMPARE_FLAGS adds options (--skip-large, --cpus 0 0-1, ...).
@@ -331,3 +328,52 @@ portable:
 	  $(abspath $(BUILD)/converter/ptxport) $(abspath $(BUILD)/tools/lasgen) \
 	  $(PORTABLE_BUILD)/check
 # ==== end of the comparison and portable block ================================
+
+# ---- Debian packaging, ABI and reproducibility -----------------------------
+# (make package and make test-package above build and check the packages.)
+ABI_BUILD ?= build-abi
+DEBIAN_BUILD ?= build-debian
+REPRO_BUILD ?= build-repro
+ABI_NEEDS = $(DEMO_NEEDS) abigail-tools:abidw binutils:nm
+DEBIAN_NEEDS = $(PACKAGE_NEEDS) debootstrap:debootstrap lintian:lintian \
+  devscripts:hardening-check util-linux:unshare
+REPRO_NEEDS = $(PACKAGE_NEEDS) diffoscope-minimal:diffoscope faketime:faketime \
+  locales-all:/usr/share/doc/locales-all/copyright
+
+.PHONY: abi-configure test-abi abi-baseline test-debian test-reproducible \
+  test-reproducible-windows
+
+# The shared library with debug information, for abidw.
+abi-configure:
+	@$(ENSURE) "make $(or $(MAKECMDGOALS),abi-configure)" $(ABI_NEEDS)
+	$(call configure,debug,$(ABI_BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPTXPORT_BUILD_TESTS=OFF)
+	$(CMAKE) --build $(ABI_BUILD) -j $(JOBS) --target tamarak_lidar_shared
+
+# Fails when abidiff finds an incompatible change against abi/, or when the
+# exported routines differ from debian/libtamarak-lidar1.symbols.
+test-abi: abi-configure
+	tools/abi.sh check $(ABI_BUILD)
+
+# After a deliberate, compatible change (a routine added, with the minor
+# version raised): writes abi/ and the symbols file anew.  Review the diff.
+abi-baseline: abi-configure
+	tools/abi.sh baseline $(ABI_BUILD)
+
+# The source package built in a fresh Debian 12 root without network, the
+# packages installed there and their autopkgtests run, lintian (pedantic)
+# and hardening-check clean.  Needs root; the root is kept in DEBIAN_BUILD.
+test-debian:
+	@$(ENSURE) "make test-debian" $(DEBIAN_NEEDS)
+	tests/debian/run.sh $(DEBIAN_BUILD)
+
+# The packages built twice, with another path, time, time zone, umask and
+# locale, must be the same bytes.
+test-reproducible:
+	@$(ENSURE) "make test-reproducible" $(REPRO_NEEDS)
+	tools/reproducible.sh deb $(REPRO_BUILD)
+
+# The same for the Windows zip.
+test-reproducible-windows: windows
+	@$(ENSURE) "make test-reproducible-windows" $(REPRO_NEEDS)
+	tools/reproducible.sh windows $(REPRO_BUILD)

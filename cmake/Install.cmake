@@ -2,12 +2,13 @@
 # Install rules: the command, its man page, the static and shared library,
 # the public header, the CMake package TAMARAK_LiDAR and the pkg-config file
 # tamarak_lidar.pc.  Included from the top-level CMakeLists.txt once every
-# target exists.  Each file belongs to one of three components, which become
-# the three Debian packages (cmake/Packaging.cmake):
+# target exists.  Each file belongs to one of three components, as it does
+# to one of the three Debian packages (debian/*.install):
 #   command      ptxport, its man page and documents      -> ptxport
 #   runtime      libtamarak_lidar.so.1*                    -> libtamarak-lidar1
 #   development  header, static library, .so link, CMake
-#                and pkg-config files                      -> libtamarak-lidar-dev
+#                and pkg-config files, reference pages
+#                and docs/library.md                       -> libtamarak-lidar-dev
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -106,17 +107,50 @@ else()
     COMPONENT command)
 endif()
 
+# The library's reference pages, compressed alike, in the development files.
+# Every name in a page's NAME line (check_YN in check_numeric_argument.3,
+# say) is a link to that page, so that man 3 finds each routine by name.
+file(GLOB _tamarak_man3 CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/man3/*.3)
+foreach(page IN LISTS _tamarak_man3)
+  get_filename_component(base ${page} NAME_WE)
+  file(STRINGS ${page} names REGEX " \\\\- ")
+  string(REGEX REPLACE " \\\\- .*" "" names "${names}")
+  string(REPLACE ", " ";" names "${names}")
+  list(REMOVE_ITEM names ${base})
+  set(ext .3)
+  if(TAMARAK_GZIP)
+    set(ext .3.gz)
+    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man3/${base}.3.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man3
+      COMMAND ${TAMARAK_GZIP} -9 -n -c ${page} > ${PROJECT_BINARY_DIR}/man3/${base}.3.gz
+      DEPENDS ${page})
+    list(APPEND _tamarak_man3_gz ${PROJECT_BINARY_DIR}/man3/${base}.3.gz)
+    install(FILES ${PROJECT_BINARY_DIR}/man3/${base}.3.gz
+      DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
+  else()
+    install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man3
+      COMPONENT development)
+  endif()
+  foreach(name IN LISTS names)
+    install(CODE "file(CREATE_LINK ${base}${ext}
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man3/${name}${ext}\"
+      SYMBOLIC)" COMPONENT development)
+  endforeach()
+endforeach()
+if(_tamarak_man3_gz)
+  add_custom_target(tamarak_man3 ALL DEPENDS ${_tamarak_man3_gz})
+endif()
+
 # The user documents, where Debian keeps the documentation of the package.
 set(_tamarak_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/ptxport)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${_tamarak_docdir}
   COMPONENT command)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${_tamarak_docdir}
-  COMPONENT command FILES_MATCHING PATTERN "*.md")
-
-include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
-tamarak_install_debian_docs(command ptxport)
-tamarak_install_debian_docs(runtime libtamarak-lidar1)
-tamarak_install_debian_docs(development libtamarak-lidar-dev)
+  COMPONENT command FILES_MATCHING PATTERN "*.md" PATTERN "library.md" EXCLUDE
+  PATTERN "man3" EXCLUDE PATTERN "README-windows.md" EXCLUDE)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/library.md
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libtamarak-lidar-dev
+  COMPONENT development)
 
 # The recipes for many tiles on many machines (a Slurm job array, GNU
 # parallel over ssh), shown in docs/many-tiles.md and run by

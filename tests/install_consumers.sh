@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # install_consumers.sh - installs the built project into a temporary prefix
 # and uses it as a developer or a surveyor would: builds the example C and
-# C++ consumers in examples/consumer against the installed CMake package
-# (mode=cmake) or the pkg-config file (mode=pkg-config), runs them and checks
+# C++ consumers in examples/consumer, shared and static, against the
+# installed CMake package (mode=cmake) or the pkg-config file
+# (mode=pkg-config, with --static for the static library), runs them and checks
 # what they print, and runs the installed ptxport.
 #
 # Run by ctest with key=value arguments (see tests/CMakeLists.txt).  Exit
@@ -110,6 +111,11 @@ initialize_header12:
   scale factors 1 1 1, offsets 0 0 0
 EOF
 
+# Whether a program was linked against the shared library.
+needs_shared() {
+    readelf -d "$1" | grep -q 'NEEDED.*\[libtamarak_lidar\.so\.'"${version%%.*}"'\]'
+}
+
 if [ "$mode" = pkg-config ]; then
     PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
     export PKG_CONFIG_PATH
@@ -127,6 +133,19 @@ if [ "$mode" = pkg-config ]; then
     LD_LIBRARY_PATH=$libs "$work/las_info_pc" "$las" > "$work/pc.out" ||
         fail "the consumer built with pkg-config failed (see its output in $work/pc.out)"
     expect_output "the C consumer built with pkg-config flags" "$work/c.expected" "$work/pc.out"
+    # The static archive by name, with what --static adds: the C++ runtime.
+    # shellcheck disable=SC2046,SC2086 # the flags are meant to be split
+    logged "$work/cc-static.log" "$cc" -std=c11 $flags -o "$work/las_info_pc_static" \
+        "$source/examples/consumer/c/las_info.c" \
+        $(pkg-config --static --cflags --libs tamarak_lidar |
+            sed 's/-ltamarak_lidar /-l:libtamarak_lidar.a /')
+    "$work/las_info_pc_static" "$las" > "$work/pc-static.out" ||
+        fail "the consumer built with pkg-config --static failed"
+    expect_output "the C consumer built with pkg-config --static" "$work/c.expected" \
+        "$work/pc-static.out"
+    if have readelf && needs_shared "$work/las_info_pc_static"; then
+        fail "the consumer built with pkg-config --static needs the shared library"
+    fi
     exit 0
 fi
 
@@ -180,15 +199,14 @@ build_consumer() {
     note "built the $name consumer against $dir"
 }
 
-# Whether a program was linked against the shared library.
-needs_shared() {
-    readelf -d "$1" | grep -q 'NEEDED.*\[libtamarak_lidar\.so\.'"${version%%.*}"'\]'
-}
-
+# A C-only project links the static library too: the C++ runtime comes
+# with its target.
 build_consumer c -DCMAKE_C_COMPILER="$cc"
-"$work/c/las_info_c" "$las" > "$work/c.out" ||
-    { cat "$work/c.out"; fail "las_info_c failed on plot7.las"; }
-expect_output "las_info_c" "$work/c.expected" "$work/c.out"
+for program in las_info_c las_info_c_static; do
+    "$work/c/$program" "$las" > "$work/$program.out" ||
+        { cat "$work/$program.out"; fail "$program failed on plot7.las"; }
+    expect_output "$program" "$work/c.expected" "$work/$program.out"
+done
 
 build_consumer cxx -DCMAKE_CXX_COMPILER="$cxx"
 sed -e '1s/$/ (LAS 1.2, point format 1)/' -e '/point data format/d' \
@@ -214,9 +232,11 @@ if have readelf; then
     needs_shared "$work/c/las_info_c" || fail "las_info_c is not linked to the shared library"
     needs_shared "$work/cxx/las_info_cxx_shared" ||
         fail "las_info_cxx_shared is not linked to the shared library"
-    if needs_shared "$work/cxx/las_info_cxx_static"; then
-        fail "las_info_cxx_static needs the shared library"
-    fi
+    for program in cxx/las_info_cxx_static c/las_info_c_static; do
+        if needs_shared "$work/$program"; then
+            fail "$program needs the shared library"
+        fi
+    done
     note "SONAME and link kinds are right"
 else
     note "readelf is missing: SONAME and link kinds not checked"

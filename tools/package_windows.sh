@@ -4,7 +4,8 @@
 #   tools/package_windows.sh <windows build folder>
 # gives <folder>/packages/ptxport-<version>-windows-x64.zip with the command,
 # the DLL, its import library, the static library, the header, the CMake and
-# pkg-config files, the documents, README, licence and the manual as HTML.
+# pkg-config files (both relocatable), the documents, a README for Windows
+# users (docs/README-windows.md), the licence and the manual as HTML.
 set -euo pipefail
 build=$1
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,11 +17,20 @@ rm -rf "$stage" "$build/packages/$name.zip"
 mkdir -p "$stage"
 cp -R "$build/dist/." "$stage/"
 rm -rf "$stage/share/man" # the manual comes as HTML instead
-for f in README.md LICENSE; do
-  if [ -f "$source_dir/$f" ]; then cp "$source_dir/$f" "$stage/"; fi
-done
+cp "$source_dir/docs/README-windows.md" "$stage/README.md"
+cp "$source_dir/LICENSE" "$stage/"
 groff -man -Thtml "$source_dir/docs/ptxport.1" > "$stage/ptxport.html"
+# The pkg-config file finds the folder wherever the zip was unpacked.
+sed -i 's|^prefix=.*|prefix=${pcfiledir}/../..|' "$stage/lib/pkgconfig/tamarak_lidar.pc"
 
-(cd "$build/packages" && zip -q -r "$name.zip" "$name")
+# The same bytes at every build: the files in one order, with the same
+# modes whatever the umask, each dated by the last change log entry, without
+# the zip extras that hold owners and access times.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog \
+  -l "$source_dir/debian/changelog" -S Timestamp)}
+chmod -R u=rwX,go=rX "$stage"
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+(cd "$build/packages" && find "$name" | LC_ALL=C sort |
+  TZ=UTC zip -q -X -D -@ "$name.zip")
 rm -rf "$stage"
 unzip -l "$build/packages/$name.zip"

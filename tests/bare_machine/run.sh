@@ -20,18 +20,7 @@ src=/srv/ptxport
 
 [ "$(id -u)" -eq 0 ] || { echo "run.sh: debootstrap and chroot need root" >&2; exit 1; }
 
-# The Debian mirror this machine's apt uses for bookworm itself.
-find_mirror() {
-    {
-        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2> /dev/null |
-            awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }'
-        cat /etc/apt/sources.list.d/*.sources 2> /dev/null |
-            awk 'BEGIN { RS = "" } /\nSuites:[^\n]* bookworm( |\n|$)/ {
-                 match($0, /URIs: *[^ \n]+/); split(substr($0, RSTART, RLENGTH), u, / +/)
-                 print u[2]; exit }'
-    } | sed -n 1p
-}
-mirror=${BARE_MIRROR:-$(find_mirror)}
+mirror=${BARE_MIRROR:-$(sh "$(dirname "$0")/mirror.sh")}
 [ -n "$mirror" ] || {
     echo "run.sh: no bookworm mirror in this machine's apt sources; set BARE_MIRROR" >&2
     exit 1
@@ -107,7 +96,8 @@ use_command() {
 # through pkg-config; both must report plot7.las as LAS 1.2, point format 1.
 use_library() {
     in_root "cmake -S $src/examples/consumer/cxx -B /tmp/cxx -G Ninja
-        grep '^TAMARAK_LiDAR_DIR:PATH=/usr/lib/cmake/TAMARAK_LiDAR\$' /tmp/cxx/CMakeCache.txt
+        grep \"^TAMARAK_LiDAR_DIR:PATH=/usr/lib/\$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake/TAMARAK_LiDAR\\\$\" \
+            /tmp/cxx/CMakeCache.txt
         cmake --build /tmp/cxx
         for v in shared static; do
             /tmp/cxx/las_info_cxx_\$v /tmp/try/plot7.las | tee /tmp/cxx/\$v.out
