@@ -9,7 +9,8 @@ set(routines
   credits check_YN check_DEM update_header initialize_header10
   initialize_header11 initialize_header12 l_quicksort l_qs d_quicksort d_qs
   l_parallel_quicksort l_parallel_qs d_parallel_quicksort d_parallel_qs
-  tamarak_lidar_version)
+  tamarak_lidar_version check_las_status update_header_status
+  tamarak_status_text)
 if(OBJDUMP)
   execute_process(COMMAND ${OBJDUMP} -p ${BINARY}
     OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
