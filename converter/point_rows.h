@@ -15,6 +15,7 @@
 #include "las_bytes.h"
 #include "line_end.h"
 #include "number_format.h"
+#include "scaled_value.h"
 
 #include <array>
 #include <cstddef>
@@ -61,19 +62,22 @@ inline char *digit(char *p, unsigned v) {
     return p + 1;
 }
 
+// A coordinate of a record, X * scale + offset (scaled_value.h).
+inline double coordinate(const unsigned char *at, double scale, double offset) {
+    return tamarak::scaled_value(static_cast<double>(load_i32(at)), scale,
+                                 offset);
+}
+
 // One value of a record, with its conversion.
 template <class N, Value V, Layout L>
 inline char *value(char *p, const unsigned char *r, const Transform &t) {
     using enum Value;
     if constexpr (V == X)
-        return N::fixed2(p,
-                         static_cast<double>(load_i32(r + kXAt)) * t.sx + t.ox);
+        return N::fixed2(p, coordinate(r + kXAt, t.sx, t.ox));
     else if constexpr (V == Y)
-        return N::fixed2(p,
-                         static_cast<double>(load_i32(r + kYAt)) * t.sy + t.oy);
+        return N::fixed2(p, coordinate(r + kYAt, t.sy, t.oy));
     else if constexpr (V == Z)
-        return N::fixed2(p,
-                         static_cast<double>(load_i32(r + kZAt)) * t.sz + t.oz);
+        return N::fixed2(p, coordinate(r + kZAt, t.sz, t.oz));
     else if constexpr (V == Intensity)
         return N::uint(p, load_u16(r + kIntensityAt));
     else if constexpr (V == ReturnNum)

@@ -8,6 +8,7 @@
 #include "diagnostics.h"
 #include "file_handle.h"
 #include "file_open.h"
+#include "header_bytes.h"
 #include "header_description.h"
 #include "line_end.h"
 #include "point_writer.h"
@@ -65,11 +66,12 @@ bool closeWritten(File &f) {
 // file was validated before the run began; it must still be what it was.
 int readHeader(std::FILE *in, const LasFileNames &file, tamarak::LasType type,
                LAS12Header &h) {
+    unsigned char image[tamarak::kHeaderImageBytes];
     errno = 0;
-    if (std::fread(&h, sizeof h, 1, in) != 1)
+    if (std::fread(image, sizeof image, 1, in) != 1)
         return failRead(file.las, errno);
-    if (!tamarak::header_declares_type(
-            reinterpret_cast<const unsigned char *>(&h), type)) {
+    h = tamarak::decode_header(image);
+    if (!tamarak::header_declares_type(image, type)) {
         std::printf("\nFile %s has changed since it was validated\n",
                     file.las.c_str());
         return kFailed;

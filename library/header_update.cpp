@@ -13,6 +13,7 @@
 #include "file_open.h"
 #include "las_bytes.h"
 #include "las_type.h"
+#include "scaled_value.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -110,8 +111,8 @@ void store_tally(unsigned char *header, const Tally &t) {
         if (t.records > 0) {
             const double scale = load_f64(header + kOffScale + 8 * axis);
             const double offset = load_f64(header + kOffOffset + 8 * axis);
-            max = offset + scale * static_cast<double>(t.max[axis]);
-            min = offset + scale * static_cast<double>(t.min[axis]);
+            max = scaled_value(static_cast<double>(t.max[axis]), scale, offset);
+            min = scaled_value(static_cast<double>(t.min[axis]), scale, offset);
         }
         store_f64(header + kOffExtents + 16 * axis, max);
         store_f64(header + kOffExtents + 16 * axis + 8, min);

@@ -4,6 +4,7 @@
 // and in whole runs; failures that stop the workers at once; the affinity
 // count; the progress line on a terminal and its absence elsewhere.
 #include "cpu_count.h"
+#include "header_bytes.h"
 #include "las_fixture.h"
 #include "parallel_points.h"
 #include "point_writer.h"
@@ -82,8 +83,7 @@ struct Converted {
 
 // Converts the records of a file image from an in-memory stream.
 Converted convert(const Bytes &las, int format, int type, WorkerShape shape) {
-    LAS12Header h;
-    std::memcpy(&h, las.data(), sizeof h);
+    const LAS12Header h = tamarak::decode_header(las.data());
     Bytes copy = las; // fmemopen wants a mutable buffer
     std::FILE *in = fmemopen(copy.data(), copy.size(), "rb");
     char *buf = nullptr;
@@ -204,8 +204,7 @@ TEST(Workers, FailuresStopTheWholePipeline) {
     constexpr int kPoints = 20000;
     constexpr std::size_t kBlock = 50, kRecord = 28;
     const Bytes las = survey(6, kPoints, 0, 0).bytes();
-    LAS12Header h;
-    std::memcpy(&h, las.data(), sizeof h);
+    const LAS12Header h = tamarak::decode_header(las.data());
     const std::string all = expectedRows(las, 0, 6);
     struct Case {
         const char *what;
