@@ -13,6 +13,8 @@
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
+#include "las_bytes.h"
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -105,9 +107,8 @@ inline int count_digits_u32(uint32_t v) {
 }
 
 inline uint64_t pair_bits(uint32_t v) {
-    uint16_t pair;
-    std::memcpy(&pair, &kDigitPairs[2 * v], 2);
-    return pair;
+    return tamarak::load_le<uint16_t>(
+        reinterpret_cast<const unsigned char *>(&kDigitPairs[2 * v]));
 }
 
 // The eight digits of v < 10^8, leading zeros included, as the bytes of a
@@ -126,7 +127,7 @@ inline char *put_u32(char *p, uint32_t v) {
     if (v < 100000000) {
         const int n = count_digits_u32(v);
         const uint64_t digits = eight_digits(v) >> (8 * (8 - n));
-        std::memcpy(p, &digits, 8);
+        tamarak::store_le(reinterpret_cast<unsigned char *>(p), digits);
         return p + n;
     }
     const uint32_t top = v / 100000000; // 1 to 42
@@ -137,7 +138,7 @@ inline char *put_u32(char *p, uint32_t v) {
         *p++ = static_cast<char>('0' + top);
     }
     const uint64_t digits = eight_digits(v % 100000000);
-    std::memcpy(p, &digits, 8);
+    tamarak::store_le(reinterpret_cast<unsigned char *>(p), digits);
     return p + 8;
 }
 
@@ -158,7 +159,7 @@ template <int D> inline void put_fraction(char *p, uint32_t f) {
         put_pair(p, f);
     } else {
         const uint64_t digits = eight_digits(f) >> (8 * (8 - D));
-        std::memcpy(p, &digits, 8);
+        tamarak::store_le(reinterpret_cast<unsigned char *>(p), digits);
     }
 }
 
@@ -320,7 +321,7 @@ inline constexpr auto kSignedBytes = byte_texts<true>();
 
 // Writes eight characters at p, of which the first (top byte) are the text.
 inline char *put_byte_text(char *p, uint64_t word) {
-    std::memcpy(p, &word, 8);
+    tamarak::store_le(reinterpret_cast<unsigned char *>(p), word);
     return p + (word >> 56);
 }
 

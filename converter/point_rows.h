@@ -143,7 +143,8 @@ inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
         if constexpr (startsFlagColumns<F, I>()) {
             // The table's eighth byte is a blank that the next column's
             // blank overwrites.
-            std::memcpy(p, &kFlagColumns[r[kBitsAt]], 8);
+            tamarak::store_le(reinterpret_cast<unsigned char *>(p),
+                              kFlagColumns[r[kBitsAt]]);
             return columnsFrom<N, F, L, I + 4>(p + 7, r, t);
         } else {
             p = value<N, cols[I].value, L>(p, r, t);
