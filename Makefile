@@ -241,7 +241,8 @@ ARCH_QEMU_armhf = arm
 ARCH_QEMU_s390x = s390x
 ARCH_TRIPLET = $(or $(ARCH_TRIPLET_$(ARCH)),$(error ARCH must be one of arm64 armhf i386 s390x))
 ARCH_RUN_NEEDS_i386 = libc6-i386:/lib/ld-linux.so.2 \
-  lib32stdc++6:/usr/lib32/libstdc++.so.6 lib32gcc-s1:/usr/lib32/libgcc_s.so.1
+  lib32stdc++6:/usr/lib32/libstdc++.so.6 lib32gcc-s1:/usr/lib32/libgcc_s.so.1 \
+  qemu-user-static:/usr/bin/qemu-i386-static
 ARCH_RUN_NEEDS = $(or $(ARCH_RUN_NEEDS_$(ARCH)), \
   qemu-user-static:/usr/bin/qemu-$(ARCH_QEMU_$(ARCH))-static)
 ARCH_NEEDS = $(DEMO_NEEDS) gcc-$(ARCH_TRIPLET):$(ARCH_TRIPLET)-gcc \
