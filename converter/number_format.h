@@ -13,6 +13,8 @@
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
+#include "scaled_value.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -393,8 +395,10 @@ inline char *put_int(char *p, int32_t v) {
 // A coordinate as a point record defines it: the integer times the scale
 // factor, then plus the offset, each step rounded to double.  The one place
 // that computes it, for the fast path's fallback and for the exact path.
+// A NaN that the arithmetic makes is that of x86-64 on every machine
+// (scaled_value.h).
 inline double scaledCoordinate(int32_t x, double scale, double offset) {
-    return static_cast<double>(x) * scale + offset;
+    return tamarak::scaled_value(static_cast<double>(x), scale, offset);
 }
 
 // printf("%.2f", scaledCoordinate(x, scale, offset)) without the general

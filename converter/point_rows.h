@@ -13,6 +13,7 @@
 
 #include "format_catalogue.h"
 #include "las_bytes.h"
+#include "las_layout.h"
 #include "line_end.h"
 #include "number_format.h"
 
@@ -51,16 +52,17 @@ using tamarak::load_f64;
 using tamarak::load_i32;
 using tamarak::load_u16;
 
-// Field positions: the same in all eight records (LAS12fm0 stands for all).
-inline constexpr std::size_t kXAt = offsetof(LAS12fm0, X);
-inline constexpr std::size_t kYAt = offsetof(LAS12fm0, Y);
-inline constexpr std::size_t kZAt = offsetof(LAS12fm0, Z);
-inline constexpr std::size_t kIntensityAt = offsetof(LAS12fm0, Intensity);
-inline constexpr std::size_t kBitsAt = offsetof(LAS12fm0, bitfield);
-inline constexpr std::size_t kClassAt = offsetof(LAS12fm0, Classification);
-inline constexpr std::size_t kAngleAt = offsetof(LAS12fm0, ScanAngleRank);
-inline constexpr std::size_t kByte17At = offsetof(LAS12fm0, UserData);
-inline constexpr std::size_t kBytes18At = offsetof(LAS12fm0, PointSourceID);
+// Field positions: the same in all eight records (las_layout.h).
+namespace layout = tamarak::layout;
+inline constexpr std::size_t kXAt = layout::coordinate_at(0);
+inline constexpr std::size_t kYAt = layout::coordinate_at(1);
+inline constexpr std::size_t kZAt = layout::coordinate_at(2);
+inline constexpr std::size_t kIntensityAt = layout::kIntensityAt;
+inline constexpr std::size_t kBitsAt = layout::kBitfieldAt;
+inline constexpr std::size_t kClassAt = layout::kClassificationAt;
+inline constexpr std::size_t kAngleAt = layout::kScanAngleAt;
+inline constexpr std::size_t kByte17At = layout::kUserDataAt;
+inline constexpr std::size_t kBytes18At = layout::kPointSourceAt;
 
 inline char *digit(char *p, unsigned v) {
     *p = static_cast<char>('0' + v);

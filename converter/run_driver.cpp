@@ -9,6 +9,7 @@
 #include "failure.h"
 #include "file_handle.h"
 #include "file_open.h"
+#include "header_bytes.h"
 #include "header_description.h"
 #include "line_end.h"
 #include "point_writer.h"
@@ -93,11 +94,12 @@ Failure closeWritten(File &f, Failure earlier, FileRole role) {
 // Reads the public header and positions the file at its first record.  The
 // file was validated before the run began; it must still be what it was.
 Failure readHeader(std::FILE *in, tamarak::LasType type, LAS12Header &h) {
+    unsigned char image[tamarak::layout::kHeaderBytes];
     errno = 0;
-    if (std::fread(&h, sizeof h, 1, in) != 1)
+    if (std::fread(image, sizeof image, 1, in) != 1)
         return failed(FileStep::read, FileRole::las);
-    if (!tamarak::header_declares_type(
-            reinterpret_cast<const unsigned char *>(&h), type))
+    h = tamarak::decode_header(image);
+    if (!tamarak::header_declares_type(image, type))
         return {FileStep::recheck, FileRole::las, 0};
     if (tamarak::seek_to(in, h.OffsetToData) != 0)
         return failed(FileStep::read, FileRole::las);

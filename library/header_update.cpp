@@ -15,6 +15,7 @@
 #include "las_layout.h"
 #include "las_type.h"
 #include "las_verdict.h"
+#include "scaled_value.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -121,8 +122,8 @@ void store_tally(unsigned char *header, const Tally &t) {
         if (t.records > 0) {
             const double scale = load_f64(header + scale_at(axis));
             const double offset = load_f64(header + offset_at(axis));
-            max = offset + scale * static_cast<double>(t.max[axis]);
-            min = offset + scale * static_cast<double>(t.min[axis]);
+            max = scaled_value(static_cast<double>(t.max[axis]), scale, offset);
+            min = scaled_value(static_cast<double>(t.min[axis]), scale, offset);
         }
         store_f64(header + max_at(axis), max);
         store_f64(header + min_at(axis), min);

@@ -2,6 +2,8 @@
 // las_fixture.cpp - the LAS file builder and file helpers of the tests.
 #include "las_fixture.h"
 
+#include "header_bytes.h"
+#include "las_bytes.h"
 #include "las_type.h"
 
 #include <algorithm>
@@ -16,7 +18,7 @@ namespace fixture {
 
 namespace {
 template <typename T> void put(Bytes &b, std::size_t at, T v) {
-    std::memcpy(b.data() + at, &v, sizeof v);
+    tamarak::store_le(b.data() + at, v);
 }
 // GCC 12 warns falsely on vector::insert at the end of a byte vector.
 void append(Bytes &to, const Bytes &from) {
@@ -79,8 +81,8 @@ Bytes LasFixture::bytes() const {
     Bytes out;
     out.reserve(sizeof h + between.size() +
                 points.size() * record_size(format) + after.size());
-    const auto *raw = reinterpret_cast<const unsigned char *>(&h);
-    out.assign(raw, raw + sizeof h);
+    out.resize(tamarak::layout::kHeaderBytes);
+    tamarak::encode_header(h, out.data());
     append(out, between);
     for (const Point &p : points)
         append(out, encode_point(p, format));

@@ -2,7 +2,10 @@
 // reference_writer.cpp - the tests' printf-based point writer.
 #include "reference_writer.h"
 
+#include "header_bytes.h"
+#include "las_bytes.h"
 #include "las_type.h"
+#include "scaled_value.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -20,16 +23,14 @@ struct Decoded {
 };
 
 template <typename T> T get(const unsigned char *p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
+    return tamarak::load_le<T>(p);
 }
 
 Decoded decode(const unsigned char *r, int type, const LAS12Header &h) {
     Decoded d{};
-    d.x = get<int32_t>(r) * h.XScaleFactor + h.XOffset;
-    d.y = get<int32_t>(r + 4) * h.YScaleFactor + h.YOffset;
-    d.z = get<int32_t>(r + 8) * h.ZScaleFactor + h.ZOffset;
+    d.x = tamarak::scaled_value(get<int32_t>(r), h.XScaleFactor, h.XOffset);
+    d.y = tamarak::scaled_value(get<int32_t>(r + 4), h.YScaleFactor, h.YOffset);
+    d.z = tamarak::scaled_value(get<int32_t>(r + 8), h.ZScaleFactor, h.ZOffset);
     d.intensity = get<uint16_t>(r + 12);
     d.ret = r[14] & 7;
     d.nret = (r[14] & 0x38) >> 3;
@@ -212,8 +213,7 @@ bool referenceServes(int format, int type) {
 }
 
 std::string referencePointFile(const Bytes &las, int format, int type) {
-    LAS12Header h;
-    std::memcpy(&h, las.data(), sizeof h);
+    const LAS12Header h = tamarak::decode_header(las.data());
     std::string out = referenceColumnNames(format, type);
     if (!referenceServes(format, type))
         return out;

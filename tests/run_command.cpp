@@ -72,11 +72,37 @@ CommandResult collect(pid_t pid, Pipe &out, Pipe &err) {
     return r;
 }
 
+// In a cross build, a program of the build folder runs under the emulator
+// that ctest uses, whichever host program (setpriv) starts it.
+std::vector<std::string> with_emulator(const std::vector<std::string> &argv) {
+    const std::string emulator = PTXPORT_TEST_EMULATOR;
+    const std::string build = PTXPORT_BUILD_DIR "/";
+    if (emulator.empty())
+        return argv;
+    std::vector<std::string> out;
+    bool inserted = false;
+    for (const std::string &a : argv) {
+        if (!inserted && a.compare(0, build.size(), build) == 0) {
+            for (size_t at = 0;;) {
+                const size_t bar = emulator.find('|', at);
+                out.push_back(emulator.substr(at, bar - at));
+                if (bar == std::string::npos)
+                    break;
+                at = bar + 1;
+            }
+            inserted = true;
+        }
+        out.push_back(a);
+    }
+    return out;
+}
+
 } // namespace
 
 CommandResult run_command(const std::vector<std::string> &argv,
                           const std::filesystem::path &cwd,
                           const std::vector<std::string> &env) {
+    const std::vector<std::string> full = with_emulator(argv);
     Pipe out, err;
     std::fflush(nullptr);
     const pid_t pid = fork();
@@ -88,7 +114,7 @@ CommandResult run_command(const std::vector<std::string> &argv,
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
             _exit(127);
         std::vector<char *> args;
-        for (const std::string &a : argv)
+        for (const std::string &a : full)
             args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);
         for (const std::string &e : env)

@@ -4,6 +4,7 @@
 // it may change, every way it can fail, and its export from the shared
 // library.
 #include "TAMARAK_LiDAR.h"
+#include "las_bytes.h"
 #include "las_fixture.h"
 #include "run_command.h"
 
@@ -41,7 +42,7 @@ template <typename T> T load(const Bytes &b, std::size_t at) {
         ADD_FAILURE() << "file of " << b.size() << " bytes ends before "
                       << at + sizeof v;
     else
-        std::memcpy(&v, b.data() + at, sizeof v);
+        v = tamarak::load_le<T>(b.data() + at);
     return v;
 }
 

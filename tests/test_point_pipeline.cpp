@@ -3,6 +3,7 @@
 // for every format, layout and block boundary; failures that stop every
 // thread at once and name what failed, with the error number of the thread
 // that met it.
+#include "header_bytes.h"
 #include "las_fixture.h"
 #include "point_pipeline.h"
 #include "point_writer.h"
@@ -41,8 +42,7 @@ struct Converted {
 // `workers` threads and blocks of `block` records.
 Converted convert(const Bytes &las, int format, int type, unsigned workers,
                   std::size_t block) {
-    LAS12Header h;
-    std::memcpy(&h, las.data(), sizeof h);
+    const LAS12Header h = tamarak::decode_header(las.data());
     Bytes copy = las; // fmemopen wants a mutable buffer
     std::FILE *in = fmemopen(copy.data(), copy.size(), "rb");
     char *buf = nullptr;
@@ -167,8 +167,7 @@ TEST(Workers, FailuresStopTheWholePipeline) {
     constexpr int kPoints = 20000;
     constexpr std::size_t kBlock = 50, kRecord = 28;
     const Bytes las = survey(6, kPoints, 0, 0).bytes();
-    LAS12Header h;
-    std::memcpy(&h, las.data(), sizeof h);
+    const LAS12Header h = tamarak::decode_header(las.data());
     const std::string all = expectedRows(las, 0, 6);
     struct Case {
         const char *what;

@@ -9,6 +9,8 @@
 // with the pulses and colour where the point format carries it.  The same
 // arguments always give the same file.
 #include "TAMARAK_LiDAR.h"
+#include "header_bytes.h"
+#include "las_bytes.h"
 #include "las_type.h"
 
 #include <algorithm>
@@ -36,7 +38,7 @@ struct Bounds {
 };
 
 template <typename T> void put(unsigned char *at, T v) {
-    std::memcpy(at, &v, sizeof v);
+    tamarak::store_le(at, v);
 }
 
 // Where the strip is: the pulse being emitted and its return.
@@ -130,8 +132,8 @@ int generate(const char *path, LasType t, uint64_t points, uint64_t seed) {
                      std::strerror(errno));
         return 1;
     }
-    LAS12Header h{};
-    bool ok = std::fwrite(&h, sizeof h, 1, f) == 1;
+    unsigned char image[tamarak::layout::kHeaderBytes] = {};
+    bool ok = std::fwrite(image, sizeof image, 1, f) == 1;
     std::mt19937_64 rng(seed);
     Bounds b;
     Pulse pulse;
@@ -144,9 +146,9 @@ int generate(const char *path, LasType t, uint64_t points, uint64_t seed) {
         ok = std::fwrite(block.data(), size, n, f) == n;
         done += n;
     }
-    h = makeHeader(t, points, b);
+    tamarak::encode_header(makeHeader(t, points, b), image);
     ok = ok && std::fseek(f, 0, SEEK_SET) == 0 &&
-         std::fwrite(&h, sizeof h, 1, f) == 1;
+         std::fwrite(image, sizeof image, 1, f) == 1;
     if (std::fclose(f) != 0 || !ok) {
         std::fprintf(stderr, "lasgen: failed to write %s\n", path);
         return 1;
