@@ -227,7 +227,7 @@ package-windows: windows
 # with it, then the suite run by ctest: under qemu-user for arm64, armhf and
 # s390x; natively for i386, which the x86-64 kernel runs with Debian's
 # 32-bit libraries (qemu-i386 hangs in the worker threads' waits).
-ARCH ?= arm64
+ARCH ?=
 ARCH_BUILD ?= build-$(ARCH)
 ARCH_TRIPLET_arm64 = aarch64-linux-gnu
 ARCH_TRIPLET_armhf = arm-linux-gnueabihf
@@ -271,9 +271,7 @@ ARCH_CTEST_EXCLUDE = -E '$(subst $(arch_space),|,$(strip \
 .PHONY: arch test-arch
 arch:
 	@$(ENSURE) "make $(or $(MAKECMDGOALS),arch) ARCH=$(ARCH)" $(ARCH_NEEDS)
-	$(CMAKE) -S . -B $(ARCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DPTXPORT_BUILD_TESTS=ON $(CMAKE_FLAGS) \
-	  $(if $(wildcard $(ARCH_BUILD)/CMakeCache.txt),,--toolchain cmake/toolchains/$(ARCH).cmake)
+	$(call configure,$(ARCH),$(ARCH_BUILD),-DPTXPORT_BUILD_TESTS=ON)
 	$(CMAKE) --build $(ARCH_BUILD) -j $(JOBS)
 
 test-arch: arch
@@ -329,23 +327,18 @@ compare-builds: compare-tools
 # runs.  The build is configured with cmake/toolchains/ARCH.cmake if it does
 # not exist yet; the library probe is cross-compiled against its library and
 # linked statically.
-ARCH ?=
-ARCH_BUILD ?= build-$(ARCH)
 ARCH_TRIPLE_arm64 = aarch64-linux-gnu
 ARCH_TRIPLE_armhf = arm-linux-gnueabihf
 ARCH_TRIPLE_i386 = i686-linux-gnu
 ARCH_TRIPLE_s390x = s390x-linux-gnu
 ARCH_TRIPLE_amd64 = x86_64-linux-gnu
-ARCH_QEMU_arm64 = aarch64
-ARCH_QEMU_armhf = arm
-ARCH_QEMU_s390x = s390x
 # A kernel built without 32-bit x86 support cannot run i386 programs: they
 # then go under qemu-i386 too, on one CPU, since its threads hang there.
 ARCH_QEMU_i386 = $(if $(shell /lib/ld-linux.so.2 --version 2>/dev/null),,i386)
 ARCH_CPUS_i386 = $(if $(ARCH_QEMU_i386),--pin 0 --cpus 0)
 ARCH_TRIPLE = $(ARCH_TRIPLE_$(or $(ARCH),amd64))
 ARCH_RUNNER = $(if $(ARCH_QEMU_$(ARCH)),qemu-$(ARCH_QEMU_$(ARCH))-static -L /usr/$(ARCH_TRIPLE))
-ARCH_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH_TRIPLE)):$(ARCH_TRIPLE)-g++) \
+CROSS_RUN_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH_TRIPLE)):$(ARCH_TRIPLE)-g++) \
   $(if $(ARCH_QEMU_$(ARCH)),qemu-user-static:qemu-$(ARCH_QEMU_$(ARCH))-static) \
   $(if $(filter i386,$(ARCH)),libc6-i386:/lib/ld-linux.so.2 \
     lib32stdc++6:/usr/lib32/libstdc++.so.6)
@@ -353,10 +346,9 @@ ARCH_NEEDS = $(if $(filter-out amd64,$(or $(ARCH),amd64)),g++-$(subst _,-,$(ARCH
 compare-arch: compare-tools
 	@test -n "$(ARCH_TRIPLE_$(ARCH))" -a "$(ARCH)" != amd64 || { \
 	  echo "make compare-arch: ARCH is one of arm64 armhf i386 s390x" >&2; exit 2; }
-	@$(ENSURE) "make compare-arch" $(ARCH_NEEDS)
-	test -f $(ARCH_BUILD)/build.ninja || $(CMAKE) -S . -B $(ARCH_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=Release -DPTXPORT_BUILD_TESTS=OFF \
-	  --toolchain cmake/toolchains/$(ARCH).cmake
+	@$(ENSURE) "make compare-arch" $(CROSS_RUN_NEEDS)
+	test -f $(ARCH_BUILD)/build.ninja || \
+	  $(call configure,$(ARCH),$(ARCH_BUILD),-DPTXPORT_BUILD_TESTS=OFF)
 	$(CMAKE) --build $(ARCH_BUILD) -j $(JOBS) --target ptxport tamarak_lidar_static
 	$(ARCH_TRIPLE)-g++ -std=c++20 -O2 -static -DTAMARAK_LIDAR_STATIC \
 	  -I library/include tests/compare/library_probe.cpp \
@@ -380,7 +372,7 @@ PORTABLE_ARCH = $(or $(ARCH),amd64)
 PORTABLE_BUILD = build-portable-$(PORTABLE_ARCH)
 .PHONY: portable
 portable:
-	@$(ENSURE) "make portable" $(DEMO_NEEDS) binutils:readelf $(ARCH_NEEDS)
+	@$(ENSURE) "make portable" $(DEMO_NEEDS) binutils:readelf $(CROSS_RUN_NEEDS)
 	$(call configure,release,$(BUILD),-DPTXPORT_BUILD_TESTS=OFF)
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target ptxport lasgen
 	JOBS=$(JOBS) tools/make_portable.sh $(PORTABLE_ARCH) $(PORTABLE_BUILD)
