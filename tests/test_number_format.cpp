@@ -509,11 +509,13 @@ TEST(Coordinates, MatchSnprintf) {
             if (end - got == n && std::memcmp(got, want, n) == 0)
                 continue;
             if (++failed <= 5)
-                examples += "\n  x " + std::to_string(xi) + " scale " +
-                            hex_bits(scale) + " offset " + hex_bits(offset) +
-                            ": want " + want + " got " +
-                            std::string(got, static_cast<std::size_t>(
-                                                 std::max(end - got, 0L)));
+                examples +=
+                    "\n  x " + std::to_string(xi) + " scale " +
+                    hex_bits(scale) + " offset " + hex_bits(offset) +
+                    ": want " + want + " got " +
+                    std::string(got,
+                                static_cast<std::size_t>(
+                                    std::max<std::ptrdiff_t>(end - got, 0)));
         }
     }
     EXPECT_EQ(checked, files * kValuesPerFile);
