@@ -35,6 +35,10 @@ import time
 
 ELAPSED = re.compile(rb"Elapsed time: [0-9.]+ seconds")
 UNICODE_NAMES = ["Δάσος_Forêt.las", "森林测量.las", "Лесной_участок.las"]
+MARKED_LIST_NAMES = ["Δάσος.las", "Ärger.las"]
+MARKED_LISTS = [("marked_utf8.txt", "utf-8"),
+                ("marked_utf16le.txt", "utf-16-le"),
+                ("marked_utf16be.txt", "utf-16-be")]
 FORMATS = [str(f) for f in range(20)]
 # With --quick, the lists of other software's files take the formats that
 # print every kind of field: all of them, coordinates, time and colour.
@@ -213,6 +217,14 @@ class Comparison:
         for name in UNICODE_NAMES:
             shutil.copy(put("strip_type6.las"), put(name))
         self.write(put("names.txt"), "\n".join(UNICODE_NAMES) + "\n")
+        # Lists as Windows tools write them: after a UTF-8 byte-order mark
+        # (Notepad) and in UTF-16 after its mark (PowerShell 5.1's >).
+        for name in MARKED_LIST_NAMES:
+            shutil.copy(put("strip_type6.las"), put(name))
+        marked = "\r\n".join(MARKED_LIST_NAMES) + "\r\n"
+        for list_name, encoding in MARKED_LISTS:
+            self.write(put(list_name), ("\ufeff" + marked).encode(encoding),
+                       "wb")
         # A list named like the point file of the LAS file it names.
         shutil.copy(put("strip_type5.las"), put("clash.las"))
         self.write(put("clash.asc"), "clash.las\n")
@@ -427,6 +439,8 @@ class Comparison:
         for name in UNICODE_NAMES:
             self.compare([name, "15"], expect_status=0)
         self.compare(["names.txt", "0"], expect_status=0)
+        for list_name, _ in MARKED_LISTS:
+            self.compare([list_name, "0"], expect_status=0)
         if not self.args.skip_large:
             for name in ("offset_2GiB.las", "over_4GiB.las"):
                 self.compare([name, "0"], expect_status=0)
