@@ -441,6 +441,8 @@ class Comparison:
         self.compare(["names.txt", "0"], expect_status=0)
         for list_name, _ in MARKED_LISTS:
             self.compare([list_name, "0"], expect_status=0)
+        if self.args.windows:
+            self.ansi_list()
         if not self.args.skip_large:
             for name in ("offset_2GiB.las", "over_4GiB.las"):
                 self.compare([name, "0"], expect_status=0)
@@ -458,6 +460,20 @@ class Comparison:
             self.run_side(side, ["strip_type2.las", "15"], keep=True)
         self.compare(["strip_type2.las", "0"], expect_status=0)
         self.compare(["strip_type2.las", "0"], expect_status=0)
+
+    def ansi_list(self):
+        """On Windows a list that is not UTF-8 is read in the ANSI code page,
+        as dir /b > list.txt in cmd writes it: the candidate alone converts
+        a name that only code page 1252 spells so."""
+        self.runs.setdefault(self.group, [0, 0.0])[0] += 1
+        self.write(os.path.join(self.cand.folder, "ansi.txt"),
+                   "Ärger.las\r\n".encode("cp1252"), "wb")
+        code, stdout, _, written = self.run_side(self.cand, ["ansi.txt", "15"])
+        if code != 0 or "Ärger.asc" not in written:
+            self.fail("ptxport ansi.txt 15 (Windows)",
+                      f"status {code}, files {sorted(written)}: "
+                      f"{stdout[-300:]!r}")
+        os.remove(os.path.join(self.cand.folder, "ansi.txt"))
 
     def library(self, accepted):
         """update_header on a copy of every file, then the sorts."""
