@@ -1,24 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Cross-building for 64-bit ARM (Debian arm64) with Debian's cross compiler
 # (aarch64-linux-gnu-g++), run under qemu-user on this machine.
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
-
 set(triple aarch64-linux-gnu)
-set(CMAKE_C_COMPILER ${triple}-gcc)
-set(CMAKE_CXX_COMPILER ${triple}-g++)
-set(CMAKE_AR ${triple}-ar)
-set(CMAKE_RANLIB ${triple}-ranlib)
-set(CMAKE_NM ${triple}-nm)
-set(CMAKE_STRIP ${triple}-strip)
-set(CMAKE_OBJCOPY ${triple}-objcopy)
-set(CMAKE_READELF ${triple}-readelf)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
 
 # Built programs run under the user-mode emulator, which finds the target's
 # C and C++ libraries under /usr/${triple}.  The static one: a preloaded
