@@ -57,8 +57,10 @@ TEST(ScaledValue, NanResultsAreThoseOfX86_64) {
             std::bit_cast<uint64_t>(tamarak::scaled_value(c.x, scale, offset)),
             c.result)
             << c.what;
-#if defined(__x86_64__)
-        // The rule is what this machine's own arithmetic does.
+#if defined(__x86_64__) && !defined(__clang__)
+        // The rule is what this machine's own arithmetic does in GCC's code,
+        // which adds the offset to the product; clang may swap the operands
+        // of the addition, and so which NaN wins.
         volatile double product = c.x * scale;
         EXPECT_EQ(std::bit_cast<uint64_t>(product + offset), c.result)
             << c.what << " in hardware";
