@@ -27,6 +27,15 @@ char digit(unsigned value) {
     return static_cast<char>('0' + value);
 }
 
+// A record length as "%d" prints it.  Not std::to_string: its inline
+// digit table would be exported from the shared library as a unique
+// symbol of the C++ runtime.
+std::string decimal(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", value);
+    return text;
+}
+
 LasVerdict problem(LasProblem p, int error = 0) {
     LasVerdict v;
     v.problem = p;
@@ -130,7 +139,7 @@ std::string las_message(const char *filename, const LasVerdict &v) {
     case LasProblem::record_length:
         return "\nData format of " + name + " (" + digit(v.format) +
                ") is incompatible with Length of Data Record (" +
-               std::to_string(v.length) + ")\n";
+               decimal(v.length) + ")\n";
     }
     return {};
 }
