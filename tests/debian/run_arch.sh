@@ -130,7 +130,7 @@ convert() {
         sed -i 's/Elapsed time: [0-9.]* seconds/Elapsed time/' \
             "$out/amd64/$format/stdout" "$root/work/$format/stdout"
         if diff -r "$out/amd64/$format" "$root/work/$format"; then
-            echo "format $format: $(ls "$root/work/$format" | wc -l) files the same"
+            echo "format $format: $(find "$root/work/$format" -type f | wc -l) files the same"
         else
             status=1
         fi
