@@ -95,7 +95,8 @@ test-scale-out: build
 # make package ARCH=arm64|armhf|i386|s390x cross-builds them with
 # dpkg-buildpackage -a and Debian's cross compiler; dpkg-shlibdeps takes
 # the packages' dependencies from the C and C++ runtimes of ARCH, installed
-# as Debian's multiarch packages.
+# as Debian's multiarch packages (the C library headers come with the
+# cross compiler).
 # make test-package-arch ARCH=...: those packages in a Debian 12 root of
 # ARCH (debootstrapped once into $(ARCH_BUILD)/package-root) where the
 # installed ptxport, run by qemu, converts the example in every output format
@@ -103,7 +104,7 @@ test-scale-out: build
 PACKAGE_CROSS = $(filter-out amd64,$(ARCH))
 PACKAGE_CROSS_NEEDS = gcc-$(ARCH_TRIPLET):$(ARCH_TRIPLET)-gcc \
   g++-$(ARCH_TRIPLET):$(ARCH_TRIPLET)-g++ \
-  libc6-dev:$(ARCH):/var/lib/dpkg/info/libc6-dev:$(ARCH).list \
+  libc6:$(ARCH):/var/lib/dpkg/info/libc6:$(ARCH).list \
   libstdc++6:$(ARCH):/var/lib/dpkg/info/libstdc++6:$(ARCH).list
 PACKAGE_QEMU = qemu-$(or $(ARCH_QEMU_$(ARCH)),$(ARCH))-static
 .PHONY: test-package-arch
