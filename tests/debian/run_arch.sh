@@ -119,6 +119,7 @@ convert() {
     runner="/usr/bin/$(basename "$emulator")"
     status=0
     format=0
+    rm -rf --one-file-system "$out/amd64"
     while [ "$format" -le 19 ]; do
         mkdir -p "$out/amd64/$format" "$root/work/$format"
         cp "$top/examples/plot7.las" "$out/amd64/$format/"
