@@ -8,7 +8,8 @@
 #   tools/ensure_packages.sh "make demo" PACKAGE:PROBE...
 #
 # PROBE is a command looked up in PATH, or an absolute path that must exist;
-# PACKAGE is installed when its probe fails.  Exit status 0 when every probe
+# PACKAGE is installed when its probe fails.  PACKAGE may name another
+# architecture (libc6-dev:arm64), which dpkg is then told about first.  Exit status 0 when every probe
 # succeeds in the end, 1 otherwise.
 set -eu
 
@@ -19,7 +20,10 @@ shift
 missing() {
     list=''
     for entry; do
-        package=${entry%%:*} probe=${entry#*:}
+        case $entry in
+        *:/*) package=${entry%%:/*} probe=/${entry#*:/} ;;
+        *) package=${entry%:*} probe=${entry##*:} ;;
+        esac
         case $probe in
         /*) [ -e "$probe" ] && continue ;;
         *) command -v "$probe" > /dev/null 2>&1 && continue ;;
@@ -48,6 +52,14 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 echo "$target: installing $need"
+for package in $need; do
+    case $package in
+    *:*) arch=${package#*:}
+        dpkg --print-foreign-architectures | grep -qx "$arch" ||
+            $sudo dpkg --add-architecture "$arch" ||
+            cannot "dpkg could not add the architecture $arch." ;;
+    esac
+done
 # shellcheck disable=SC2086 # the package list is meant to be split
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -o DPkg::Lock::Timeout=900 &&
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y \

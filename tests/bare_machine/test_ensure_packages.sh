@@ -93,5 +93,23 @@ else
     failed=$((failed + 1))
 fi
 
+# A package of another architecture: dpkg learns the architecture before
+# apt-get update, and the package is installed under its full name.
+make_path apt
+printf '#!/bin/sh\necho "dpkg $*" >> "%s/log"\n' "$work" > "$work/bin/dpkg"
+chmod +x "$work/bin/dpkg"
+status=0
+PATH=$work/bin /bin/sh "$script" "make package" "libc6-dev:arm64:$work/installed/libc6-dev:arm64" \
+    > "$work/out" 2>&1 || status=$?
+log=$(tr '\n' '|' < "$work/log")
+want="dpkg --print-foreign-architectures|dpkg --add-architecture arm64|$update|${install%pkg-a pkg-b*}libc6-dev:arm64 [noninteractive]|"
+if [ "$status" -eq 0 ] && [ "$log" = "$want" ]; then
+    echo "ok: another architecture is added, then its package installed"
+    passed=$((passed + 1))
+else
+    echo "FAILED: another architecture: status $status, log '$log' (want '$want')"
+    failed=$((failed + 1))
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
