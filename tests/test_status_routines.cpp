@@ -55,7 +55,8 @@ TEST(StatusRoutines, StatusTypeAndErrorNumber) {
     }
     const LAS12Header h =
         tamarak::decode_header(read_bytes(dir / "good.las").data());
-    EXPECT_EQ(h.NumberOfPointReturns, 7u);
+    const uint32_t count = h.NumberOfPointReturns; // a packed field
+    EXPECT_EQ(count, 7u);
 
     for (const char *routine : {"check", "update"}) {
         const CommandResult r = run_command(
