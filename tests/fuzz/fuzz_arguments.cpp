@@ -8,10 +8,12 @@
 #include "list_text.h"
 #include "run_validation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace ptx;
@@ -49,8 +51,17 @@ std::vector<std::string> tokensByCLibrary(const uint8_t *data,
     return names;
 }
 
+// Whether the bytes begin with a UTF-8 or UTF-16 byte-order mark, after
+// which the list is decoded rather than read byte for byte.
+bool marked(const uint8_t *data, std::size_t size) {
+    const std::string_view head(reinterpret_cast<const char *>(data),
+                                std::min<std::size_t>(size, 3));
+    return head.starts_with("\xEF\xBB\xBF") || head.starts_with("\xFF\xFE") ||
+           head.starts_with("\xFE\xFF");
+}
+
 void checkList(const uint8_t *data, std::size_t size) {
-    if (size == 0)
+    if (size == 0 || marked(data, size))
         return;
     std::FILE *f = fmemopen(const_cast<uint8_t *>(data), size, "r");
     const std::vector<std::string> names = readListTokens(f);
