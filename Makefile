@@ -97,6 +97,8 @@ test-scale-out: build
 # the packages' dependencies from the C and C++ runtimes of ARCH, installed
 # as Debian's multiarch packages (the C library headers come with the
 # cross compiler).
+# Those multiarch runtimes break make test-arch on the same machine (the
+# emulated loader then reads the host's library cache): see README.md.
 # make test-package-arch ARCH=...: those packages in a Debian 12 root of
 # ARCH (debootstrapped once into $(ARCH_BUILD)/package-root) where the
 # installed ptxport, run by qemu, converts the example in every output format
