@@ -32,19 +32,8 @@ trap unmount_all EXIT
 trap 'exit 130' INT TERM
 
 started=$(date +%s)
-step() {
-    name=$1
-    shift
-    t0=$(date +%s)
-    if "$@" > "$out/logs/$name.log" 2>&1; then
-        tail -n 3 "$out/logs/$name.log" | sed 's/^/    /'
-        echo "ok: $name ($(($(date +%s) - t0)) s)"
-    else
-        tail -n 40 "$out/logs/$name.log" | sed 's/^/    /'
-        echo "FAILED: $name ($(($(date +%s) - t0)) s; whole log in $out/logs/$name.log)"
-        exit 1
-    fi
-}
+# shellcheck source=tests/debian/step.sh
+. "$top/tests/debian/step.sh"
 
 in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 \

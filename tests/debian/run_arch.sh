@@ -37,19 +37,8 @@ mirror=${BARE_MIRROR:-$(sh "$top/tests/bare_machine/mirror.sh")}
 [ -n "$mirror" ] || { echo "run_arch.sh: no bookworm mirror found; set BARE_MIRROR" >&2; exit 1; }
 mkdir -p "$out/logs"
 
-step() {
-    name=$1
-    shift
-    t0=$(date +%s)
-    if "$@" > "$out/logs/$name.log" 2>&1; then
-        tail -n 3 "$out/logs/$name.log" | sed 's/^/    /'
-        echo "ok: $name ($(($(date +%s) - t0)) s)"
-    else
-        tail -n 40 "$out/logs/$name.log" | sed 's/^/    /'
-        echo "FAILED: $name ($(($(date +%s) - t0)) s; whole log in $out/logs/$name.log)"
-        exit 1
-    fi
-}
+# shellcheck source=tests/debian/step.sh
+. "$top/tests/debian/step.sh"
 
 deb() { echo "$debs/${1}_${version}_$arch.deb"; }
 
