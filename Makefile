@@ -233,8 +233,10 @@ $(WINDOWS_BUILD)/wineprefix/system.reg:
 # build on the same files and arguments (tests/compare/compare_builds.py).
 test-windows: windows $(WINDOWS_BUILD)/wineprefix/system.reg compare-tools
 	@$(ENSURE) "make test-windows" $(WINE_NEEDS)
-	$(WINE_ENV) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
-	$(WINE_ENV) python3 tests/compare/compare_builds.py --windows --stderr \
+	$(WINE_ENV) tools/with_wineserver.sh \
+	  ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
+	$(WINE_ENV) tools/with_wineserver.sh \
+	  python3 tests/compare/compare_builds.py --windows --stderr \
 	  --reference $(BUILD)/converter/ptxport \
 	  --candidate $(WINDOWS_BUILD)/converter/ptxport.exe --candidate-runner wine \
 	  --reference-probe $(BUILD)/tests/library_probe \
