@@ -16,6 +16,7 @@ struct PrintfNumbers {
     static char *fixed2(char *p, double v) {
         return p + std::snprintf(p, kMaxNumberChars, "%.2f", v);
     }
+    template <bool Hundredths>
     static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
         return fixed2(p, scaledCoordinate(x, c.scale, c.offset));
     }

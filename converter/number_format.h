@@ -119,13 +119,21 @@ template <typename Uint> inline char *put_unsigned(char *p, Uint v) {
 // is y / 100 for y < 10^4, z * 103 >> 10 is z / 10 for z < 100, and no
 // lane's product reaches the next lane.  No loop, no table, no store that a
 // load must wait for.
+//
+// Each split puts the quotient q in the low half of a lane and the
+// remainder y - q * b in the high half, at bit k: q | (y - q b) << k, which
+// is (y << k) - q (b << k) + q = (y << k) - q ((b << k) - 1), one multiply
+// and one subtraction.  Every lane's result is nonnegative and fits its
+// lane, so the lanes' sums do not borrow from one another.
 inline uint64_t eight_digit_values(uint32_t v) {
-    const uint64_t halves = v / 10000 | uint64_t{v % 10000} << 32;
+    const uint64_t high = v / 10000;
+    const uint64_t halves =
+        (uint64_t{v} << 32) - high * ((uint64_t{10000} << 32) - 1);
     const uint64_t hundreds =
         (halves * 10486 >> 20) & (uint64_t{0x7f} << 32 | 0x7f);
-    const uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;
+    const uint64_t pairs = (halves << 16) - hundreds * ((100 << 16) - 1);
     const uint64_t tens = (pairs * 103 >> 10) & 0x000f000f000f000fULL;
-    return tens | (pairs - tens * 10) << 8;
+    return (pairs << 8) - tens * ((10 << 8) - 1);
 }
 
 inline constexpr uint64_t kZeroes = 0x3030303030303030ULL;
@@ -442,6 +450,7 @@ struct CoordinatePlan {
     double scale = 1, offset = 0;
     int64_t step = 0, base = 0; // a and K (times 10^(2-d) for d <= 2)
     uint64_t limit = 0;         // fast when 1 <= |m| <= limit; 0: never
+    uint64_t short_limit = 0;   // min(limit, 10^8 - 1): fewer than 9 digits
     uint64_t per = 1, half = 0; // q = 10^(d-2) and q / 2 for d > 2
 };
 
@@ -482,6 +491,7 @@ inline bool plan_decimal(CoordinatePlan &c, int d) {
     c.step = static_cast<int64_t>(a) * times;
     c.base = static_cast<int64_t>(k) * times;
     c.limit = static_cast<uint64_t>(m_max) * static_cast<uint64_t>(times);
+    c.short_limit = std::min<uint64_t>(c.limit, 99999999);
     c.per = d > 2 ? kPow10[d - 2] : 1;
     c.half = c.per / 2;
     return true;
@@ -504,38 +514,9 @@ inline CoordinatePlan planCoordinate(double scale, double offset) {
 
 namespace number_format_detail {
 
-// The text of put_coordinate where the plan proves it, else null.  The
-// digits of n are written whole, then the last two move one place to make
-// room for the point.
-inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
-    const int64_t m = c.step * x + c.base;
-    const uint64_t a =
-        m < 0 ? 0 - static_cast<uint64_t>(m) : static_cast<uint64_t>(m);
-    if (a - 1 >= c.limit) [[unlikely]]
-        return nullptr;
-    uint64_t n = a;
-    if (c.per != 1) [[unlikely]] {
-        const uint64_t rest = a % c.per;
-        if (rest == c.half)
-            return nullptr;
-        n = a / c.per + (rest > c.half);
-    }
-    *p = '-';
-    p += m < 0;
-    char *end;
-    if (n < 100000000) [[likely]] {
-        // The leading zero digits are the word's low zero bytes; all but
-        // the last three go ("0.05"), which the bit set in the sixth byte
-        // ensures.
-        const uint64_t values = eight_digit_values(static_cast<uint32_t>(n));
-        const auto shift = static_cast<unsigned>(
-            std::countr_zero(values | uint64_t{1} << 40) & ~7);
-        const uint64_t digits = (values + kZeroes) >> shift;
-        put_word(p, digits);
-        end = p + 8 - (shift >> 3);
-    } else {
-        end = put_u64(p, n);
-    }
+// Moves the last two characters before `end` one place on and puts the
+// decimal point before them: "12345" becomes "123.45".
+inline char *put_point_before_cents(char *end) {
     char cents[2];
     std::memcpy(cents, end - 2, 2);
     std::memcpy(end - 1, cents, 2);
@@ -543,32 +524,101 @@ inline char *coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
     return end + 1;
 }
 
+// The text of n hundredths, n < 10^8: the eight digits, leading zeros
+// dropped but for the last three ("0.05"), which the bit set in the sixth
+// byte keeps; then the last two move one place to make room for the point.
+[[gnu::always_inline]] inline char *put_hundredths(char *p, uint32_t n) {
+    const uint64_t values = eight_digit_values(n);
+    const auto shift = static_cast<unsigned>(
+        std::countr_zero(values | uint64_t{1} << 40) & ~7);
+    put_word(p, (values + kZeroes) >> shift);
+    return put_point_before_cents(p + 8 - (shift >> 3));
+}
+
+// The same for 10^8 <= n < 10^10 (a million metres and more, as northings
+// are): one or two leading digits, then eight.
+[[gnu::always_inline]] inline char *put_long_hundredths(char *p, uint64_t n) {
+    const auto top = static_cast<unsigned>(n / 100000000);
+    const auto low = static_cast<uint32_t>(n - uint64_t{top} * 100000000);
+    const unsigned one = top < 10;
+    uint16_t pair;
+    std::memcpy(&pair, &kDigitPairs[2 * top + one], 2);
+    std::memcpy(p, &pair, 2);
+    p += 2 - one;
+    const uint64_t digits = eight_digits(low);
+    put_word(p, digits);
+    p[6] = '.';
+    put_word(p + 7, digits >> 48); // the last two digits, and six zero bytes
+    return p + 9;
+}
+
+// The text of put_coordinate where the plan proves it, else null.
+// Hundredths: the caller knows that the plan's m is already n
+// (c.per == 1), as it is for every scale of 0.01 or coarser, and the test
+// is left out of its loop.  The sign is a branch, not arithmetic: within a
+// file it nearly always goes the same way.
+template <bool Hundredths = false>
+[[gnu::always_inline]] inline char *
+coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
+    const int64_t m = c.step * x + c.base;
+    uint64_t a = static_cast<uint64_t>(m);
+    char *q = p;
+    if (m < 0) {
+        *q++ = '-';
+        a = 0 - a;
+    }
+    if (Hundredths && a - 1 < c.short_limit) [[likely]]
+        return put_hundredths(q, static_cast<uint32_t>(a));
+    if (a - 1 >= c.limit) [[unlikely]]
+        return nullptr;
+    uint64_t n = a;
+    if (!Hundredths && c.per != 1) [[unlikely]] {
+        const uint64_t rest = a % c.per;
+        if (rest == c.half)
+            return nullptr;
+        n = a / c.per + (rest > c.half);
+    }
+    if (n < 100000000)
+        return put_hundredths(q, static_cast<uint32_t>(n));
+    if (n < 10000000000)
+        return put_long_hundredths(q, n);
+    return put_point_before_cents(put_u64(q, n));
+}
+
 } // namespace number_format_detail
 
 namespace number_format_detail {
 
 // Kept out of line, so that the row loops around the plan's path keep
-// their registers.
+// their registers; the plan goes by value, so that the loops' copy of it
+// never has its address taken.
 [[gnu::noinline]] inline char *coordinate_exactly(char *p, int32_t x,
-                                                  const CoordinatePlan &c) {
-    return put_fixed<2>(p, scaledCoordinate(x, c.scale, c.offset));
+                                                  double scale, double offset) {
+    return put_fixed<2>(p, scaledCoordinate(x, scale, offset));
 }
 
 } // namespace number_format_detail
 
-// printf("%.2f", scaledCoordinate(x, c.scale, c.offset))
-inline char *put_coordinate(char *p, int32_t x, const CoordinatePlan &c) {
-    if (char *end = number_format_detail::coordinate_by_plan(p, x, c))
+// printf("%.2f", scaledCoordinate(x, c.scale, c.offset)); Hundredths as
+// for coordinate_by_plan.  Inline in every row loop: as a call it costs
+// more than the conversion.
+template <bool Hundredths = false>
+[[gnu::always_inline]] inline char *put_coordinate(char *p, int32_t x,
+                                                   const CoordinatePlan &c) {
+    if (char *end =
+            number_format_detail::coordinate_by_plan<Hundredths>(p, x, c))
         return end;
-    return number_format_detail::coordinate_exactly(p, x, c);
+    return number_format_detail::coordinate_exactly(p, x, c.scale, c.offset);
 }
 
 // The conversions above as one set, for the row writers (point_rows.h),
 // which take the set as a template argument.
 struct ExactNumbers {
     static char *fixed2(char *p, double v) { return put_fixed2(p, v); }
-    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
-        return put_coordinate(p, x, c);
+    template <bool Hundredths>
+    [[gnu::always_inline]] static char *coordinate(char *p, int32_t x,
+                                                   const CoordinatePlan &c) {
+        return put_coordinate<Hundredths>(p, x, c);
     }
     static char *fixed7(char *p, double v) { return put_fixed7(p, v); }
     static char *uint(char *p, uint32_t v) { return put_uint(p, v); }

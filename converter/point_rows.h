@@ -34,6 +34,11 @@ struct Transform {
     Transform(double sx, double sy, double sz, double ox, double oy, double oz)
         : x(planCoordinate(sx, ox)), y(planCoordinate(sy, oy)),
           z(planCoordinate(sz, oz)) {}
+
+    // Every axis counts in hundredths (scale factors of 0.01 and coarser,
+    // the common case), so the row loop can leave out the finer scales'
+    // rounding step.
+    bool inHundredths() const { return x.per == 1 && y.per == 1 && z.per == 1; }
 };
 
 // Longest row any format can produce: four numbers of up to
@@ -69,16 +74,18 @@ inline char *digit(char *p, unsigned v) {
     return p + 1;
 }
 
-// One value of a record, with its conversion.
-template <class N, Value V, Layout L>
-inline char *value(char *p, const unsigned char *r, const Transform &t) {
+// One value of a record, with its conversion.  H: the transform is in
+// hundredths (Transform::inHundredths).
+template <class N, Value V, Layout L, bool H>
+[[gnu::always_inline]] inline char *value(char *p, const unsigned char *r,
+                                          const Transform &t) {
     using enum Value;
     if constexpr (V == X)
-        return N::coordinate(p, load_i32(r + kXAt), t.x);
+        return N::template coordinate<H>(p, load_i32(r + kXAt), t.x);
     else if constexpr (V == Y)
-        return N::coordinate(p, load_i32(r + kYAt), t.y);
+        return N::template coordinate<H>(p, load_i32(r + kYAt), t.y);
     else if constexpr (V == Z)
-        return N::coordinate(p, load_i32(r + kZAt), t.z);
+        return N::template coordinate<H>(p, load_i32(r + kZAt), t.z);
     else if constexpr (V == Intensity)
         return N::uint(p, load_u16(r + kIntensityAt));
     else if constexpr (V == ReturnNum)
@@ -131,13 +138,14 @@ template <int F, std::size_t I> constexpr bool startsFlagColumns() {
 
 // The columns of format F from the I-th on, each after a blank but the
 // first; columns that the layout does not carry are left out.
-template <class N, int F, Layout L, std::size_t I = 0>
-inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
+template <class N, int F, Layout L, bool H, std::size_t I = 0>
+[[gnu::always_inline]] inline char *columnsFrom(char *p, const unsigned char *r,
+                                                const Transform &t) {
     constexpr auto cols = kFormats[F];
     if constexpr (I == cols.size()) {
         return p;
     } else if constexpr (cols[I].where_carried && !carries(L, cols[I].value)) {
-        return columnsFrom<N, F, L, I + 1>(p, r, t);
+        return columnsFrom<N, F, L, H, I + 1>(p, r, t);
     } else {
         if constexpr (I > 0)
             *p++ = ' ';
@@ -145,10 +153,10 @@ inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
             // The table's eighth byte is a blank that the next column's
             // blank overwrites.
             number_format_detail::put_word(p, kFlagColumns[r[kBitsAt]]);
-            return columnsFrom<N, F, L, I + 4>(p + 7, r, t);
+            return columnsFrom<N, F, L, H, I + 4>(p + 7, r, t);
         } else {
-            p = value<N, cols[I].value, L>(p, r, t);
-            return columnsFrom<N, F, L, I + 1>(p, r, t);
+            p = value<N, cols[I].value, L, H>(p, r, t);
+            return columnsFrom<N, F, L, H, I + 1>(p, r, t);
         }
     }
 }
@@ -156,20 +164,47 @@ inline char *columnsFrom(char *p, const unsigned char *r, const Transform &t) {
 } // namespace row
 
 // The row of format F for a record of layout L, line end included.
-template <class N, int F, Layout L>
-inline char *writeRow(char *p, const unsigned char *r, const Transform &t) {
-    return putLineEnd(row::columnsFrom<N, F, L>(p, r, t));
+template <class N, int F, Layout L, bool H>
+[[gnu::always_inline]] inline char *writeRow(char *p, const unsigned char *r,
+                                             const Transform &t) {
+    return putLineEnd(row::columnsFrom<N, F, L, H>(p, r, t));
 }
+
+namespace row {
+
+template <int F> constexpr bool hasCoordinates() {
+    for (const auto &col : kFormats[F])
+        if (col.value == Value::X || col.value == Value::Y ||
+            col.value == Value::Z)
+            return true;
+    return false;
+}
+
+// Out of line: each loop is a function of its own, for the inliner to
+// judge alone.
+template <class N, int F, Layout L, bool H>
+[[gnu::noinline]] char *rowsOf(char *out, const unsigned char *records,
+                               std::size_t count, const Transform &t) {
+    // A copy of the transform whose address is never taken: the text
+    // stores cannot alias it, so its fields stay in registers.
+    const Transform local = t;
+    constexpr std::size_t size = tamarak::record_size(L);
+    const unsigned char *const end = records + count * size;
+    for (const unsigned char *r = records; r != end; r += size)
+        out = writeRow<N, F, L, H>(out, r, local);
+    return out;
+}
+
+} // namespace row
 
 // The rows of `count` records of layout L in format F.
 template <class N, int F, Layout L>
 char *formatRows(char *out, const unsigned char *records, std::size_t count,
                  const Transform &t) {
-    constexpr std::size_t size = tamarak::record_size(L);
-    const unsigned char *const end = records + count * size;
-    for (const unsigned char *r = records; r != end; r += size)
-        out = writeRow<N, F, L>(out, r, t);
-    return out;
+    if constexpr (row::hasCoordinates<F>())
+        if (t.inHundredths())
+            return row::rowsOf<N, F, L, true>(out, records, count, t);
+    return row::rowsOf<N, F, L, false>(out, records, count, t);
 }
 
 namespace row {

@@ -504,7 +504,10 @@ TEST(Coordinates, MatchSnprintf) {
             const int n = std::snprintf(
                 want, sizeof want, "%.2f",
                 ptx::scaledCoordinate(xi, plan.scale, plan.offset));
-            const char *end = ptx::put_coordinate(got, xi, plan);
+            // The row loops' variant wherever the plan counts hundredths.
+            const char *end = plan.per == 1
+                                  ? ptx::put_coordinate<true>(got, xi, plan)
+                                  : ptx::put_coordinate(got, xi, plan);
             ++checked;
             if (end - got == n && std::memcmp(got, want, n) == 0)
                 continue;
@@ -584,6 +587,20 @@ TEST(IntegerFormat, EverySmallValue) {
     }
     EXPECT_EQ(c.checked(), 140001u + 70001u);
     EXPECT_EQ(c.failed(), 0u) << c.report();
+}
+
+// The lane arithmetic under every conversion, for all of its inputs.
+TEST(IntegerFormat, EveryEightDigitValue) {
+    uint32_t wrong = 0, first_wrong = 0;
+    for (uint32_t v = 0; v < 100000000; ++v) {
+        const uint64_t lanes = ptx::number_format_detail::eight_digit_values(v);
+        uint64_t want = 0;
+        for (uint32_t rest = v, i = 0; i < 8; ++i, rest /= 10)
+            want |= uint64_t{rest % 10} << (8 * (7 - i));
+        if (lanes != want && wrong++ == 0)
+            first_wrong = v;
+    }
+    EXPECT_EQ(wrong, 0u) << "first at " << first_wrong;
 }
 
 TEST(IntegerFormat, EveryByte) {
