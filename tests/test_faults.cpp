@@ -18,19 +18,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// NAME=VALUE (or NAME:VALUE), built by appending: GCC 12's -Wrestrict misreads
+// "literal" + std::string&& on 32-bit targets.
+std::string setting(const char *name, const std::string &value,
+                    char between = '=') {
+    std::string text = name;
+    text += between;
+    text += value;
+    return text;
+}
+
 std::vector<std::string> faultEnv(const std::string &path, int at,
                                   const std::string &action,
                                   const std::string &target = "") {
     std::vector<std::string> env = {
-        std::string("LD_PRELOAD=") + FAULT_INJECTION_LIBRARY,
+        setting("LD_PRELOAD", FAULT_INJECTION_LIBRARY),
         // The sanitizer runtime would otherwise insist on being first.
         "ASAN_OPTIONS=verify_asan_link_order=0",
-        "PTX_FAULT_PATH=" + path,
-        "PTX_FAULT_AT=" + std::to_string(at),
-        "PTX_FAULT_ACTION=" + action,
+        setting("PTX_FAULT_PATH", path),
+        setting("PTX_FAULT_AT", std::to_string(at)),
+        setting("PTX_FAULT_ACTION", action),
     };
     if (!target.empty())
-        env.push_back("PTX_FAULT_TARGET=" + target);
+        env.push_back(setting("PTX_FAULT_TARGET", target));
     return env;
 }
 
@@ -57,11 +67,11 @@ TEST(ChangesAfterValidation, SecondFileOfAList) {
         {"cut inside the header", "truncate:100", kFailureStatus,
          "\nError reading binary file b.las\n", false, 0},
         {"cut inside the points",
-         "truncate:" + std::to_string(227 + 28 * 2 + 5), 0, "seconds\n\n", true,
-         2},
-        {"replaced by another type", "copy:" + (other / "other.las").string(),
-         kFailureStatus, "\nFile b.las has changed since it was validated\n",
-         false, 0},
+         setting("truncate", std::to_string(227 + 28 * 2 + 5), ':'), 0,
+         "seconds\n\n", true, 2},
+        {"replaced by another type",
+         setting("copy", (other / "other.las").string(), ':'), kFailureStatus,
+         "\nFile b.las has changed since it was validated\n", false, 0},
     };
     for (const Case &c : cases) {
         TempDir dir;

@@ -106,6 +106,22 @@ class Comparison:
         return {e.name: (e.stat().st_size, e.stat().st_mtime_ns)
                 for e in os.scandir(folder)}
 
+    def run_once(self, command, folder):
+        """Runs a command in folder; returns its status (or "timeout"),
+        output and error output."""
+        # Files rather than pipes: Wine's helper processes inherit them and
+        # outlive the run, so a pipe would not close when the run ends.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                code = subprocess.run(command, cwd=folder, env=self.env,
+                                      stdout=out, stderr=err,
+                                      timeout=self.args.timeout).returncode
+            except subprocess.TimeoutExpired:
+                code = "timeout"
+            out.seek(0)
+            err.seek(0)
+            return code, out.read(), err.read()
+
     def run_side(self, side, argv, keep=False, pin=None, probe=False):
         """Runs one side; returns its status, output, error output and the
         files it created or changed.  Created files are removed again
@@ -116,18 +132,18 @@ class Comparison:
         pin = pin or self.args.pin
         if pin:
             command = ["taskset", "-c", pin] + command
-        # Files rather than pipes: Wine's helper processes inherit them and
-        # outlive the run, so a pipe would not close when the run ends.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            try:
-                code = subprocess.run(command, cwd=side.folder, env=self.env,
-                                      stdout=out, stderr=err,
-                                      timeout=self.args.timeout).returncode
-            except subprocess.TimeoutExpired:
-                code = "timeout"
-            out.seek(0)
-            err.seek(0)
-            stdout, stderr = out.read(), err.read()
+        code, stdout, stderr = self.run_once(command, side.folder)
+        # The command always prints before it ends, and never ends with
+        # status 1: a silent status 1 is Wine failing to start the program
+        # (seen on a loaded machine), not a result.  Such a run is tried
+        # again, at most twice, and said.  (The probe's statuses are its
+        # routines' results, so its runs are taken as they come.)
+        for _ in range(2):
+            if probe or not side.runner or code != 1 or stdout or stderr:
+                break
+            print(f"NOTE: {side.name}: silent status 1 from {side.runner[0]}, "
+                  f"run again: {' '.join(argv)}", flush=True)
+            code, stdout, stderr = self.run_once(command, side.folder)
         written = {}
         for name, stat in sorted(self.snapshot(side.folder).items()):
             if before.get(name) == stat:
