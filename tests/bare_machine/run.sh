@@ -26,36 +26,14 @@ mirror=${BARE_MIRROR:-$(sh "$(dirname "$0")/mirror.sh")}
     exit 1
 }
 
-# Whatever is mounted below the root is unmounted on every way out, deepest
-# first, so that the root can always be removed with rm --one-file-system.
-unmount_all() {
-    awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r |
-        while read -r m; do umount "$m" || umount -l "$m"; done
-}
+# shellcheck source=tests/debian/step.sh
+. "$repo/tests/debian/step.sh"
+check_name=bare-machine
+# Whatever is mounted below the root is unmounted on every way out.
 trap unmount_all EXIT
 trap 'exit 130' INT TERM
 
 started=$(date +%s)
-passed=0
-# step NAME COMMAND...: runs a step with its output in DIR/logs/NAME.log,
-# shows the log's end, and stops the run on failure.
-step() {
-    name=$1
-    shift
-    t0=$(date +%s)
-    if "$@" > "$out/logs/$name.log" 2>&1; then
-        # ctest's summary where there is one, else the end of the log.
-        { grep -E 'tests passed|Total Test time' "$out/logs/$name.log" ||
-            tail -n 4 "$out/logs/$name.log"; } | sed 's/^/    /'
-        echo "ok: $name ($(($(date +%s) - t0)) s)"
-        passed=$((passed + 1))
-    else
-        tail -n 40 "$out/logs/$name.log" | sed 's/^/    /'
-        echo "FAILED: $name ($(($(date +%s) - t0)) s; whole log in $out/logs/$name.log)"
-        echo "bare-machine: $passed passed, 1 failed"
-        exit 1
-    fi
-}
 
 # Runs a shell command in the root as its root user, with a clean environment.
 in_root() {

@@ -24,16 +24,12 @@ version=$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)
 mirror=${BARE_MIRROR:-$(sh "$top/tests/bare_machine/mirror.sh")}
 [ -n "$mirror" ] || { echo "run.sh: no bookworm mirror found; set BARE_MIRROR" >&2; exit 1; }
 
-unmount_all() {
-    awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r |
-        while read -r m; do umount "$m" || umount -l "$m"; done
-}
+# shellcheck source=tests/debian/step.sh
+. "$top/tests/debian/step.sh"
 trap unmount_all EXIT
 trap 'exit 130' INT TERM
 
 started=$(date +%s)
-# shellcheck source=tests/debian/step.sh
-. "$top/tests/debian/step.sh"
 
 in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 \
