@@ -89,9 +89,12 @@ install(CODE "
     DESTINATION \"${_tamarak_pc_dest}\")
 " COMPONENT development)
 
+# The man pages as cmake/ManPages.cmake writes them, with the version.
+include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)
+
 # The man page, compressed as Debian installs man pages (gzip -9n: no name
 # or time stamp inside, so the package is the same at every build).
-set(_tamarak_man ${PROJECT_SOURCE_DIR}/docs/ptxport.1)
+set(_tamarak_man ${TAMARAK_MAN_DIR}/ptxport.1)
 find_program(TAMARAK_GZIP gzip)
 if(TAMARAK_GZIP)
   add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/ptxport.1.gz
@@ -110,8 +113,7 @@ endif()
 # The library's reference pages, compressed alike, in the development files.
 # Every name in a page's NAME line (check_YN in check_numeric_argument.3,
 # say) is a link to that page, so that man 3 finds each routine by name.
-file(GLOB _tamarak_man3 CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/man3/*.3)
-foreach(page IN LISTS _tamarak_man3)
+foreach(page IN LISTS TAMARAK_MAN3_PAGES)
   get_filename_component(base ${page} NAME_WE)
   file(STRINGS ${page} names REGEX " \\\\- ")
   string(REGEX REPLACE " \\\\- .*" "" names "${names}")
