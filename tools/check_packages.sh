@@ -5,7 +5,8 @@
 # log and the files it is for, the development package depends on the
 # shared library of its own version, lintian (pedantic, with its
 # informational tags) reports no error and no warning, and hardening-check
-# finds every protection in the command and the shared library.
+# finds every protection in the command and the shared library, and the
+# source package holds exactly the files git tracks.
 #
 #   tools/check_packages.sh DIR VERSION
 #
@@ -70,6 +71,22 @@ for entry in ptxport:usr/bin/ptxport ptxport:usr/share/man/man1/ptxport.1.gz \
         case $package in !*) ;; *) fail "$package lacks /$file" ;; esac
     fi
 done
+
+# The source package holds every file git tracks and nothing else: no build
+# output, no scratch file.  Files that git tracks but the source package
+# leaves out on purpose, one pattern a line (none today).
+source_exclusions=''
+top=$(cd "$(dirname "$0")/.." && pwd)
+if git -C "$top" rev-parse --git-dir > /dev/null 2>&1; then
+    tar -tJf "$dir/ptxport_$version.tar.xz" | sed 's|^[^/]*/||; /\/$/d; /^$/d' |
+        sort > "$dir/source.list"
+    git -C "$top" ls-files | grep -v -x -e "${source_exclusions:-^$}" |
+        sort > "$dir/tracked.list"
+    if ! diff "$dir/tracked.list" "$dir/source.list" > "$dir/source.diff"; then
+        sed 's/^/    /' "$dir/source.diff"
+        fail "the source package's files differ from git ls-files (< only tracked, > only packaged)"
+    fi
+fi
 
 # Every protection: PIE, stack protector, fortified functions, RELRO and
 # BIND_NOW.  Control flow integrity is left out: the linker marks a binary

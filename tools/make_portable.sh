@@ -7,23 +7,22 @@
 #
 #   tools/make_portable.sh ARCH FOLDER
 #
-# ARCH is amd64 (this machine) or arm64, armhf, i386, s390x (Debian's cross
-# compilers, cmake/toolchains/ARCH.cmake).  Builds in FOLDER/build and
-# leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz; prints its name.
+# ARCH is amd64 (this machine) or another architecture of
+# cmake/toolchains/architectures.txt (Debian's cross compilers).  Builds in
+# FOLDER/build and leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz; prints
+# its name.
 set -eu
 
 arch=$1
 folder=$2
 source=$(cd "$(dirname "$0")/.." && pwd)
 
-case $arch in
-amd64) toolchain='' strip=strip ;;
-arm64) toolchain=arm64 strip=aarch64-linux-gnu-strip ;;
-armhf) toolchain=armhf strip=arm-linux-gnueabihf-strip ;;
-i386) toolchain=i386 strip=i686-linux-gnu-strip ;;
-s390x) toolchain=s390x strip=s390x-linux-gnu-strip ;;
-*) echo "make_portable.sh: no architecture $arch" >&2; exit 2 ;;
-esac
+# The toolchain and strip of the architecture (cmake/toolchains).
+triplet=$(sh "$source/tools/arch.sh" "$arch" triplet)
+toolchain='' strip=strip
+if [ "$arch" != amd64 ]; then
+    toolchain=$arch strip=$triplet-strip
+fi
 
 mkdir -p "$folder"
 version=$(sed -n 's/^#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$/\1/p' \
@@ -42,7 +41,7 @@ cp "$folder/build/converter/ptxport" "$stage/bin/"
 "$strip" "$stage/bin/ptxport"
 cp "$folder/build/library/libtamarak_lidar.a" "$stage/lib/"
 cp "$source/library/include/TAMARAK_LiDAR.h" "$stage/include/"
-cp "$source/docs/ptxport.1" "$stage/share/man/man1/"
+cp "$folder/build/man/ptxport.1" "$stage/share/man/man1/"
 mkdir -p "$stage/share/ptxport/examples"
 cp -R "$source/examples/scale-out" "$stage/share/ptxport/examples/"
 cp "$source/LICENSE" "$source/README.md" "$stage/"

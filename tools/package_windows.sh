@@ -5,7 +5,8 @@
 # gives <folder>/packages/ptxport-<version>-windows-x64.zip with the command,
 # the DLL, its import library, the static library, the header, the CMake and
 # pkg-config files (both relocatable), the documents, a README for Windows
-# users (docs/README-windows.md), the licence and the manual as HTML.
+# users (docs/README-windows.md, its version filled in by CMake), the
+# licence and the manual as HTML.
 set -euo pipefail
 build=$1
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,9 +18,9 @@ rm -rf "$stage" "$build/packages/$name.zip"
 mkdir -p "$stage"
 cp -R "$build/dist/." "$stage/"
 rm -rf "$stage/share/man" # the manual comes as HTML instead
-cp "$source_dir/docs/README-windows.md" "$stage/README.md"
+cp "$build/doc/README-windows.md" "$stage/README.md"
 cp "$source_dir/LICENSE" "$stage/"
-groff -man -Thtml "$source_dir/docs/ptxport.1" > "$stage/ptxport.html"
+groff -man -Thtml "$build/man/ptxport.1" > "$stage/ptxport.html"
 # The pkg-config file finds the folder wherever the zip was unpacked.
 sed -i 's|^prefix=.*|prefix=${pcfiledir}/../..|' "$stage/lib/pkgconfig/tamarak_lidar.pc"
 

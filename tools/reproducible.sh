@@ -5,7 +5,8 @@
 # another umask and another locale, SOURCE_DATE_EPOCH kept, and requires
 # the same bytes; diffoscope shows where two files differ.
 #
-#   tools/reproducible.sh deb DIR       the three .debs (tools/build_debian.sh)
+#   tools/reproducible.sh deb DIR       the .debs (tools/build_debian.sh);
+#                                       DIR/deb/first is a complete make package
 #   tools/reproducible.sh windows DIR   the Windows zip (make windows and
 #                                       tools/package_windows.sh)
 #
@@ -30,7 +31,9 @@ build() {
     fi
 }
 
-build_deb() { "$top/tools/build_debian.sh" "$1" -b -J2 > "$1.log" 2>&1; }
+# The source package too, so that the first build's folder is what
+# make package gives, and make test-package PACKAGES=DIR can check it.
+build_deb() { "$top/tools/build_debian.sh" "$1" -J2 > "$1.log" 2>&1; }
 
 # The command and the libraries only, without the test suite.
 build_windows() {

@@ -1,8 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Cross-building for 32-bit x86 (Debian i386) with Debian's cross compiler
-# (i686-linux-gnu-g++).
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(triple i686-linux-gnu)
+# Cross-building for 32-bit x86 (Debian i386).
+set(deb_arch i386)
 include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
 
 # An x86-64 kernel with 32-bit support runs the built programs itself, with
@@ -13,6 +11,6 @@ include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
 # needs a Pentium 4 or later.
 execute_process(COMMAND /lib/ld-linux.so.2 --version
   RESULT_VARIABLE i386_native_status OUTPUT_QUIET ERROR_QUIET)
-if(NOT i386_native_status EQUAL 0)
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-i386-static -L /usr/${triple})
+if(i386_native_status EQUAL 0)
+  unset(CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
