@@ -139,7 +139,7 @@ test-reproducible-windows: windows
 # build-ARCH, the suite run under the emulator (i386 natively where the
 # kernel runs 32-bit programs), then the same bytes as the amd64 build.
 EMULATOR = $(shell tools/arch.sh $(ARCH) emulator)
-.PHONY: test-arch compare-arch portable
+.PHONY: test-arch portable
 test-arch: compare-tools
 	$(call ensure,test-arch)
 	$(call preset,$(ARCH))
@@ -155,7 +155,7 @@ test-arch: compare-tools
 # root against the dynamic build.
 portable: compare-tools
 	$(call ensure,portable$(if $(filter-out amd64,$(or $(ARCH),amd64)),-cross))
-	JOBS=$(JOBS) tools/make_portable.sh $(or $(ARCH),amd64) build-portable-$(or $(ARCH),amd64)
+	JOBS=$(JOBS) tools/make_portable.sh $(or $(ARCH),amd64) $(PORTABLE)
 	$(PORTABLE_CHECK)
 
 # ---- Debian packages, ABI, clean roots ----------------------------------
@@ -195,15 +195,22 @@ test-package-arch: package compare-tools
 	$(call ensure,test-package-arch)
 	$(PACKAGE_ARCH_CHECK)
 
-# Until the clean-root checks share one module (interim).
-PORTABLE_CHECK = tests/portable/check_portable.sh \
-  build-portable-$(or $(ARCH),amd64)/ptxport-$(VERSION)-linux-$(or $(ARCH),amd64).tar.gz \
-  $(or $(ARCH),amd64) $(abspath build/converter/ptxport) $(abspath build/tools/lasgen) \
-  build-portable-$(or $(ARCH),amd64)/check
-DEBIAN_CHECK = tests/debian/run.sh build-debian
-BARE_CHECK = tests/bare_machine/run.sh build-bare-machine
+# The clean-root checks share one debootstrapped Debian 12 root, made once
+# in build-debian-root (tests/debian/root.sh).
+BARE_CHECK = tests/bare_machine/run.sh build-bare-machine build-debian-root
+DEBIAN_CHECK = tests/debian/run.sh build-debian build-debian-root
 PACKAGE_ARCH_CHECK = tests/debian/run_arch.sh $(ARCH) build-$(ARCH)/packages \
-  build-$(ARCH)/package-root build/converter/ptxport /usr/bin/$(EMULATOR)
+  build-$(ARCH)/package-root build/converter/ptxport build/tools/lasgen \
+  "$(EMULATOR)" build-debian-root
+# The static ptxport of the tarball in an empty root, against build/.
+PORTABLE = build-portable-$(or $(ARCH),amd64)
+PORTABLE_NAME = ptxport-$(VERSION)-linux-$(or $(ARCH),amd64)
+PORTABLE_CHECK = rm -rf $(PORTABLE)/check && mkdir -p $(PORTABLE)/check && \
+  tar -xzf $(PORTABLE)/$(PORTABLE_NAME).tar.gz -C $(PORTABLE)/check && \
+  $(compare) --cases example --work $(PORTABLE)/check/compare \
+  --candidate $(PORTABLE)/check/$(PORTABLE_NAME)/bin/ptxport \
+  --candidate-root $(PORTABLE)/check/root $(if $(ARCH),--candidate-runner \
+  "$(EMULATOR)" $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0)))
 
 clean:
 	rm -rf --one-file-system build build-*

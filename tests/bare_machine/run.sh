@@ -1,63 +1,42 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# run.sh - the project on a bare Debian 12 machine: builds a minimal root
-# with debootstrap (minbase, build-essential and git only) in DIR/root,
-# clones the repository's committed HEAD into it and, inside with chroot,
-# runs the README's two commands (make demo, make test), makes the three
-# packages, installs them, and uses them: ptxport from PATH on the example,
+# run.sh - the project on a bare Debian 12 machine: a fresh copy of the
+# cached debootstrapped root (buildd variant: build-essential) with git
+# added, the repository's committed HEAD cloned into /root/ptxport (/root
+# mode 0700, as on a fresh system) and, as root there, the README's two
+# commands (cd /root/ptxport && make demo && make test); then the three
+# packages are made, installed and used: ptxport from PATH on the example,
 # and the consumer examples built against the installed library with CMake
-# and with pkg-config.  Needs root.  Nothing is kept outside DIR.
+# and with pkg-config.  Needs root.
 #
-#   tests/bare_machine/run.sh DIR        (BARE_MIRROR overrides the mirror)
+#   tests/bare_machine/run.sh DIR [CACHE]
 #
-# Exit status 0 when every step passes.
+# CACHE (else $DEBIAN_ROOT_CACHE, else build-debian-root/ in the repository)
+# keeps the debootstrapped root and the downloaded packages between runs,
+# shared with tests/debian/run.sh; the work goes to DIR.  BARE_MIRROR
+# overrides the mirror.  Exit status 0 when every step passes.
 set -eu
 
+top=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
 out=$(realpath -m "$1")
-repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
+cache=$(realpath -m "${2:-${DEBIAN_ROOT_CACHE:-$top/build-debian-root}}")
 root=$out/root
-src=/srv/ptxport
+src=/root/ptxport
+check_name=bare-machine
 
 [ "$(id -u)" -eq 0 ] || { echo "run.sh: debootstrap and chroot need root" >&2; exit 1; }
 
-mirror=${BARE_MIRROR:-$(sh "$(dirname "$0")/mirror.sh")}
-[ -n "$mirror" ] || {
-    echo "run.sh: no bookworm mirror in this machine's apt sources; set BARE_MIRROR" >&2
-    exit 1
-}
-
-# shellcheck source=tests/debian/step.sh
-. "$repo/tests/debian/step.sh"
-check_name=bare-machine
-# Whatever is mounted below the root is unmounted on every way out.
-trap unmount_all EXIT
-trap 'exit 130' INT TERM
-
-started=$(date +%s)
-
-# Runs a shell command in the root as its root user, with a clean environment.
-in_root() {
-    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        /bin/sh -ec "$1"
-}
-
-prepare() {
-    unmount_all
-    rm -rf --one-file-system "$root"
-    debootstrap --variant=minbase --include=build-essential,git bookworm \
-        "$root" "$mirror"
-}
+# shellcheck source=tests/debian/root.sh
+. "$top/tests/debian/root.sh"
+root_use "$cache" buildd amd64
 
 enter() {
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    mount -t proc proc "$root/proc"
-    mount -t sysfs sysfs "$root/sys"
-    mount --bind /dev "$root/dev"
-    mount --bind /dev/pts "$root/dev/pts"
-    mount -t tmpfs tmpfs "$root/dev/shm"
-    git clone --quiet "$repo" "$root$src"
+    root_fresh "$cache/apt-$check_name"
+    in_root "apt-get update -q && apt-get install -y -q git"
+    chmod 0700 "$root/root"
+    git clone --quiet "$top" "$root$src"
     git -C "$root$src" log --oneline -1
+    stat -c '%a %U %n' "$root/root"
 }
 
 # ptxport from PATH on a copy of the example, and its manual.
@@ -87,9 +66,8 @@ use_library() {
         grep -qx 'check_las(/tmp/try/plot7.las) = 6' /tmp/pc.out"
 }
 
-mkdir -p "$out/logs"
-echo "bare machine in $root, mirror $mirror"
-step debootstrap prepare
+echo "bare machine in $root from $base"
+step debootstrap root_bootstrap
 step enter enter
 step make-demo in_root "cd $src && make demo"
 step make-test in_root "cd $src && make test"
@@ -98,5 +76,4 @@ step install-packages in_root "apt-get install -y $src/build/packages/*.deb
     dpkg -l ptxport libtamarak-lidar1 libtamarak-lidar-dev | tail -n 3"
 step use-command use_command
 step use-library use_library
-echo "the bare machine took $(($(date +%s) - started)) s"
-echo "bare-machine: $passed passed, 0 failed"
+step_summary

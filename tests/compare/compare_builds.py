@@ -20,7 +20,15 @@ each CPU set of --cpus; bad arguments; truncated files and files with bytes
 after the records; Unicode names, wildcards, outputs that must not
 overwrite an input, sparse files past 2 GiB and 4 GiB; and, with a library
 probe on each side, update_header on every file and the sorts on random
-arrays.
+arrays.  With --cases example, a short set instead: the bundled example in
+every format, a file of more than eight blocks in formats 0 and 19, and a
+format that does not exist.
+
+A side given a root folder (--candidate-root DIR) runs there with unshare
+--root: its programs, the static emulator of its runner and its inputs are
+copied in where they are not in it already, so that the build must do with
+what that root holds (nothing, for a static program in an empty folder; a
+Debian root of another architecture, for its installed packages).
 """
 import argparse
 import glob
@@ -40,6 +48,8 @@ MARKED_LISTS = [("marked_utf8.txt", "utf-8"),
                 ("marked_utf16le.txt", "utf-16-le"),
                 ("marked_utf16be.txt", "utf-16-be")]
 FORMATS = [str(f) for f in range(20)]
+EXAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                       "examples", "plot7.las")
 # With --quick, the lists of other software's files take the formats that
 # print every kind of field: all of them, coordinates, time and colour.
 QUICK_FORMATS = ["0", "15", "18", "19"]
@@ -83,15 +93,70 @@ class Side:
         self.probe = os.path.abspath(probe) if probe else None
         self.folder = folder
 
+    def share(self, staging):
+        """Gives the side its own copy of the inputs."""
+        shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.copytree(staging, self.folder, symlinks=True)
+
+    def command(self, program):
+        """What starts program, before its arguments."""
+        return self.runner + [program]
+
+
+class RootSide(Side):
+    """A build run in a root folder of its own (unshare --root), its inputs
+    in the folder compare there."""
+
+    def __init__(self, name, program, runner, probe, top):
+        self.top = os.path.abspath(top)
+        super().__init__(name, program, runner, probe,
+                         os.path.join(self.top, "compare"))
+        self.inside = {}
+
+    def place(self, path):
+        """A program's name in the root, where it is copied unless it lies
+        in the root already."""
+        if os.path.commonpath([path, self.top]) != self.top:
+            shutil.copy(path, self.top)
+            path = os.path.join(self.top, os.path.basename(path))
+        return "/" + os.path.relpath(path, self.top)
+
+    def share(self, staging):
+        os.makedirs(self.top, exist_ok=True)
+        for path in filter(None, (self.program, self.probe)):
+            self.inside[path] = self.place(path)
+        if self.runner:
+            emulator = shutil.which(self.runner[0])
+            if not emulator:
+                sys.exit(f"compare_builds.py: no runner {self.runner[0]}")
+            self.runner[0] = self.place(os.path.abspath(emulator))
+        super().share(staging)
+
+    def command(self, program):
+        # Without root, a user namespace in which this user is root.
+        unshare = ["unshare"] + ([] if os.geteuid() == 0 else ["-r"])
+        return unshare + ["--root", self.top, "--wd", "/compare"] + \
+            self.runner + [self.inside[program]]
+
+
+def make_side(name, program, runner, probe, folder, root):
+    if root:
+        return RootSide(name, program, runner, probe, root)
+    return Side(name, program, runner, probe, folder)
+
 
 class Comparison:
     def __init__(self, args):
         self.args = args
         self.root = os.path.abspath(args.work)
-        self.ref = Side("reference", args.reference, args.reference_runner,
-                        args.reference_probe, os.path.join(self.root, "ref"))
-        self.cand = Side("candidate", args.candidate, args.candidate_runner,
-                         args.candidate_probe, os.path.join(self.root, "cand"))
+        self.ref = make_side("reference", args.reference,
+                             args.reference_runner, args.reference_probe,
+                             os.path.join(self.root, "ref"),
+                             args.reference_root)
+        self.cand = make_side("candidate", args.candidate,
+                              args.candidate_runner, args.candidate_probe,
+                              os.path.join(self.root, "cand"),
+                              args.candidate_root)
         self.sides = (self.ref, self.cand)
         self.runs = {}
         self.group = "setup"
@@ -128,7 +193,7 @@ class Comparison:
         unless kept, so that every run starts from the same folder."""
         before = self.snapshot(side.folder)
         program = side.probe if probe else side.program
-        command = side.runner + [program] + argv
+        command = side.command(program) + argv
         pin = pin or self.args.pin
         if pin:
             command = ["taskset", "-c", pin] + command
@@ -215,10 +280,15 @@ class Comparison:
     def tool(self, *argv):
         subprocess.run(list(argv), check=True)
 
-    def prepare(self):
+    def staging(self):
+        """An empty folder for the inputs, before each side gets a copy."""
         shutil.rmtree(self.root, ignore_errors=True)
         staging = os.path.join(self.root, "staging")
         os.makedirs(staging)
+        return staging
+
+    def prepare(self):
+        staging = self.staging()
         put = lambda name: os.path.join(staging, name)  # noqa: E731
         for t in range(1, 9):
             self.tool(self.args.lasgen, put(f"strip_type{t}.las"), str(t),
@@ -256,7 +326,7 @@ class Comparison:
         self.tool(self.args.lasgen, put("big_type6b.las"), "6",
                   str(9 * BLOCK), "7")
         for side in self.sides:
-            shutil.copytree(staging, side.folder, symlinks=True)
+            side.share(staging)
             # Another name of the same file, which the outputs of linked.las
             # would overwrite.
             shutil.copy(put("strip_type1.las"),
@@ -354,6 +424,26 @@ class Comparison:
             self.write(os.path.join(side.folder, name), text)
 
     # ---- cases ----
+
+    def run_example(self):
+        """The short set: the bundled example in every format, a file of
+        more than eight blocks (the worker path) in every field and in
+        X Y Z RGB, and a format past the last."""
+        staging = self.staging()
+        shutil.copy(EXAMPLE, staging)
+        self.tool(self.args.lasgen, os.path.join(staging, "big.las"), "8",
+                  str(9 * BLOCK + 3), "3")
+        for side in self.sides:
+            side.share(staging)
+        shutil.rmtree(staging)
+        self.lap()
+        self.group = "example"
+        for f in FORMATS:
+            self.compare(["plot7.las", f])
+        for f in ("0", "19"):
+            self.compare(["big.las", f], expect_status=0)
+        self.compare(["plot7.las", str(len(FORMATS))], expect_status=255)
+        self.lap()
 
     def run_all(self):
         lasdata = self.prepare()
@@ -541,11 +631,17 @@ def parse_arguments(argv=None):
                         help="command put before the reference, e.g. qemu")
     parser.add_argument("--candidate-runner", default="",
                         help="command put before the candidate, e.g. wine")
+    parser.add_argument("--reference-root", help="folder that the reference "
+                        "runs in as its root (unshare --root)")
+    parser.add_argument("--candidate-root", help="folder that the candidate "
+                        "runs in as its root (unshare --root)")
     parser.add_argument("--reference-probe", help="library_probe, reference")
     parser.add_argument("--candidate-probe", help="library_probe, candidate")
     parser.add_argument("--lasgen", required=True, help="lasgen of this host")
-    parser.add_argument("--fixtures", required=True,
-                        help="make_fixtures of this host")
+    parser.add_argument("--fixtures", help="make_fixtures of this host "
+                        "(for the cases 'all')")
+    parser.add_argument("--cases", choices=("all", "example"), default="all",
+                        help="every case, or the short set on the example")
     parser.add_argument("--work", required=True, help="scratch folder")
     parser.add_argument("--lasdata", default="", help="real LAS files")
     parser.add_argument("--cpus", nargs="+", default=["all", "0"],
@@ -567,8 +663,11 @@ def parse_arguments(argv=None):
     parser.add_argument("--timeout", type=int, default=300,
                         help="seconds a run may take")
     args = parser.parse_args(argv)
+    if args.cases == "all" and not args.fixtures:
+        parser.error("the cases 'all' need --fixtures")
     for tool in ("lasgen", "fixtures"):
-        setattr(args, tool, os.path.abspath(getattr(args, tool)))
+        if getattr(args, tool):
+            setattr(args, tool, os.path.abspath(getattr(args, tool)))
     return args
 
 
@@ -576,12 +675,17 @@ def main(argv=None):
     args = parse_arguments(argv)
     start = time.monotonic()
     c = Comparison(args)
-    c.run_all()
+    if args.cases == "example":
+        c.run_example()
+    else:
+        c.run_all()
     took = time.monotonic() - start
     groups = ", ".join(f"{g}: {n} in {s:.0f} s" for g, (n, s) in c.runs.items())
     print(f"{sum(n for n, _ in c.runs.values())} runs compared ({groups}); "
           f"{took:.0f} s in all, {len(c.failures)} failures", flush=True)
     if not c.failures:
+        for side in c.sides:
+            shutil.rmtree(side.folder, ignore_errors=True)
         shutil.rmtree(c.root, ignore_errors=True)
     return 1 if c.failures else 0
 

@@ -7,57 +7,32 @@
 # debian/tests/control run against them; on this machine, lintian and
 # hardening-check judge the packages (tools/check_packages.sh).  Needs root.
 #
-#   tests/debian/run.sh DIR     (BARE_MIRROR overrides the mirror)
+#   tests/debian/run.sh DIR [CACHE]
 #
-# DIR/base keeps the debootstrapped root and DIR/apt the downloaded
-# packages between runs; each run works on a fresh copy, DIR/root.
-# Exit status 0 when every step passes.
+# CACHE (else $DEBIAN_ROOT_CACHE, else build-debian-root/ in the repository)
+# keeps the debootstrapped root and the downloaded packages between runs,
+# shared with tests/bare_machine/run.sh; each run works on a fresh copy,
+# DIR/root.  BARE_MIRROR overrides the mirror.  Exit status 0 when every
+# step passes.
 set -eu
 
-out=$(realpath -m "$1")
 top=$(cd "$(dirname "$0")/../.." && pwd)
-base=$out/base
+out=$(realpath -m "$1")
+cache=$(realpath -m "${2:-${DEBIAN_ROOT_CACHE:-$top/build-debian-root}}")
 root=$out/root
 version=$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)
+check_name=test-debian
 
 [ "$(id -u)" -eq 0 ] || { echo "run.sh: debootstrap and chroot need root" >&2; exit 1; }
-mirror=${BARE_MIRROR:-$(sh "$top/tests/bare_machine/mirror.sh")}
-[ -n "$mirror" ] || { echo "run.sh: no bookworm mirror found; set BARE_MIRROR" >&2; exit 1; }
 
-# shellcheck source=tests/debian/step.sh
-. "$top/tests/debian/step.sh"
-trap unmount_all EXIT
-trap 'exit 130' INT TERM
-
-started=$(date +%s)
-
-in_root() {
-    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        DEBIAN_FRONTEND=noninteractive /bin/sh -ec "$1"
-}
-
-# The debootstrapped root, made once; a half-made one is made again.
-bootstrap() {
-    if [ -f "$base/.complete" ]; then
-        echo "reusing $base"
-        return
-    fi
-    rm -rf --one-file-system "$base"
-    debootstrap --variant=buildd bookworm "$base" "$mirror"
-    touch "$base/.complete"
-}
+# shellcheck source=tests/debian/root.sh
+. "$top/tests/debian/root.sh"
+root_use "$cache" buildd amd64
 
 fresh_root() {
-    unmount_all
-    rm -rf --one-file-system "$root"
-    cp -a "$base" "$root"
-    mkdir -p "$out/apt" "$root/build"
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    mount -t proc proc "$root/proc"
-    mount --bind /dev "$root/dev"
-    mount --bind "$out/apt" "$root/var/cache/apt/archives"
-    chroot "$root" useradd --create-home builder
+    root_fresh "$cache/apt-$check_name"
+    mkdir -p "$root/build"
+    in_root "useradd --create-home builder"
 }
 
 source_package() {
@@ -75,9 +50,7 @@ build_depends() {
 
 # No network: the build runs in a network namespace of its own.
 build() {
-    unshare -n -- chroot --userspec=builder:builder "$root" /usr/bin/env -i \
-        HOME=/home/builder LANG=C.UTF-8 PATH=/usr/bin:/bin \
-        /bin/sh -ec "cd /build/ptxport-$version && dpkg-buildpackage -us -uc -J2"
+    in_root -n -u builder "cd /build/ptxport-$version && dpkg-buildpackage -us -uc -J2"
     ls "$root/build"
 }
 
@@ -119,9 +92,8 @@ judge() {
     "$top/tools/check_packages.sh" "$out/packages" "$version"
 }
 
-mkdir -p "$out/logs"
-echo "Debian 12 build root in $root, mirror $mirror"
-step debootstrap bootstrap
+echo "Debian 12 build root in $root from $base"
+step debootstrap root_bootstrap
 step fresh-root fresh_root
 step source-package source_package
 step build-depends build_depends
@@ -129,4 +101,4 @@ step build-offline build
 step install install_packages
 step autopkgtest run_tests
 step lintian-hardening judge
-echo "test-debian: every step passed in $(($(date +%s) - started)) s"
+step_summary

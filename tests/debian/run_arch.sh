@@ -2,16 +2,18 @@
 # SPDX-License-Identifier: MIT
 # run_arch.sh - the cross-built packages of another architecture, installed
 # into a Debian 12 root of that architecture and used there under the
-# emulator: ptxport converts the bundled example in every output format,
-# and its standard output, exit status and files must be those of the
-# amd64 build.  Needs root.
+# emulator: the installed ptxport must write what the amd64 build writes
+# (tests/compare/compare_builds.py, the cases on the bundled example: every
+# output format, a file of more than eight blocks, a bad format).  Needs root.
 #
-#   tests/debian/run_arch.sh ARCH PACKAGES DIR PTXPORT EMULATOR
+#   tests/debian/run_arch.sh ARCH PACKAGES DIR PTXPORT LASGEN EMULATOR [CACHE]
 #
-# PACKAGES holds the three .debs of ARCH, PTXPORT is the amd64 command and
-# EMULATOR the static qemu of ARCH (BARE_MIRROR overrides the mirror).
-# DIR/base keeps the debootstrapped root between runs; each run works on a
-# fresh copy, DIR/root.
+# PACKAGES holds the three .debs of ARCH, PTXPORT and LASGEN are the amd64
+# command and test-file writer, EMULATOR the static qemu of ARCH (empty
+# where this machine runs the programs of ARCH itself).  CACHE
+# (else $DEBIAN_ROOT_CACHE, else build-debian-root/ in the repository) keeps
+# the debootstrapped root between runs; each run works on a fresh copy,
+# DIR/root.  BARE_MIRROR overrides the mirror.
 #
 # The root is debootstrap's first stage: every package of the minbase
 # variant unpacked, the C and C++ runtimes of ARCH among them.  The second
@@ -25,39 +27,22 @@ arch=$1
 debs=$(realpath "$2")
 out=$(realpath -m "$3")
 reference=$(realpath "$4")
-emulator=$5
+lasgen=$(realpath "$5")
+emulator=$6
 top=$(cd "$(dirname "$0")/../.." && pwd)
-base=$out/base
+cache=$(realpath -m "${7:-${DEBIAN_ROOT_CACHE:-$top/build-debian-root}}")
 root=$out/root
 version=$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)
 packages="ptxport libtamarak-lidar1 libtamarak-lidar-dev"
+check_name=test-package-arch
 
 [ "$(id -u)" -eq 0 ] || { echo "run_arch.sh: debootstrap and chroot need root" >&2; exit 1; }
-mirror=${BARE_MIRROR:-$(sh "$top/tests/bare_machine/mirror.sh")}
-[ -n "$mirror" ] || { echo "run_arch.sh: no bookworm mirror found; set BARE_MIRROR" >&2; exit 1; }
-mkdir -p "$out/logs"
 
-# shellcheck source=tests/debian/step.sh
-. "$top/tests/debian/step.sh"
+# shellcheck source=tests/debian/root.sh
+. "$top/tests/debian/root.sh"
+root_use "$cache" minbase "$arch" '' foreign
 
 deb() { echo "$debs/${1}_${version}_$arch.deb"; }
-
-# The debootstrapped root, made once; a half-made one is made again.
-bootstrap() {
-    if [ -f "$base/.complete" ]; then
-        echo "reusing $base"
-        return
-    fi
-    rm -rf --one-file-system "$base"
-    debootstrap --foreign --variant=minbase --arch="$arch" bookworm "$base" "$mirror"
-    touch "$base/.complete"
-}
-
-fresh_root() {
-    rm -rf --one-file-system "$root"
-    cp -a "$base" "$root"
-    cp "$emulator" "$root/usr/bin/"
-}
 
 # NAME VERSION of each package in the root and of the three .debs.
 available() {
@@ -101,38 +86,18 @@ install_packages() {
     ls -l "$root/usr/bin/ptxport" "$root"/usr/lib/*/libtamarak_lidar*
 }
 
-# Each output format converted by both commands, each beside its own copy of
-# the example: standard output (but for the time taken), exit status and
-# every file must match.
+# The installed ptxport, with the emulator copied into the root.
 convert() {
-    runner="/usr/bin/$(basename "$emulator")"
-    status=0
-    format=0
-    rm -rf --one-file-system "$out/amd64"
-    while [ "$format" -le 19 ]; do
-        mkdir -p "$out/amd64/$format" "$root/work/$format"
-        cp "$top/examples/plot7.las" "$out/amd64/$format/"
-        cp "$top/examples/plot7.las" "$root/work/$format/"
-        (cd "$out/amd64/$format" && "$reference" plot7.las "$format" > stdout; echo $? > status)
-        unshare --root="$root" --wd="/work/$format" "$runner" /usr/bin/ptxport \
-            plot7.las "$format" > "$root/work/$format/stdout"
-        echo $? > "$root/work/$format/status"
-        sed -i 's/Elapsed time: [0-9.]* seconds/Elapsed time/' \
-            "$out/amd64/$format/stdout" "$root/work/$format/stdout"
-        if diff -r "$out/amd64/$format" "$root/work/$format"; then
-            echo "format $format: $(find "$root/work/$format" -type f | wc -l) files the same"
-        else
-            status=1
-        fi
-        format=$((format + 1))
-    done
-    return $status
+    python3 "$top/tests/compare/compare_builds.py" --cases example \
+        --reference "$reference" --candidate "$root/usr/bin/ptxport" \
+        --candidate-root "$root" --candidate-runner "$emulator" \
+        --lasgen "$lasgen" --work "$out/compare"
 }
 
-started=$(date +%s)
-step bootstrap bootstrap
-step fresh-root fresh_root
+echo "$arch root in $root from $base"
+step debootstrap root_bootstrap
+step fresh-root root_fresh
 step depends depends
 step install install_packages
 step convert convert
-echo "all steps passed on $arch ($(($(date +%s) - started)) s)"
+step_summary
