@@ -70,7 +70,7 @@ bench:
 	build-bench/bench/bench_number_format
 	build-bench/bench/bench_point_rows
 	build-bench/bench/bench_sorts
-	PTXPORT_LONG_TESTS=1 build-bench/tests/test_number_format
+	PTXPORT_LONG_TESTS=1 build-bench/tests/test_numbers
 	python3 bench/end_to_end.py --build build-bench --points $(BENCH_POINTS)
 
 # The scale-out recipes for real: a Slurm job array on a one-node cluster,

@@ -2,6 +2,8 @@
 // run_command.cpp - child processes for the tests, with captured output.
 #include "run_command.h"
 
+#include "las_fixture.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -72,24 +74,31 @@ CommandResult collect(pid_t pid, Pipe &out, Pipe &err) {
     return r;
 }
 
-// In a cross build, a program of the build folder runs under the emulator
-// that ctest uses, whichever host program (setpriv) starts it.
-std::vector<std::string> with_emulator(const std::vector<std::string> &argv) {
+// The words of the emulator that ctest runs the build's programs with in a
+// cross build; none in a native one.
+std::vector<std::string> emulator_words() {
     const std::string emulator = PTXPORT_TEST_EMULATOR;
+    std::vector<std::string> words;
+    for (size_t at = 0; !emulator.empty();) {
+        const size_t bar = emulator.find('|', at);
+        words.push_back(emulator.substr(at, bar - at));
+        if (bar == std::string::npos)
+            break;
+        at = bar + 1;
+    }
+    return words;
+}
+
+// In a cross build, a program of the build folder runs under the emulator,
+// whichever host program (setpriv) starts it.
+std::vector<std::string> with_emulator(const std::vector<std::string> &argv) {
     const std::string build = PTXPORT_BUILD_DIR "/";
-    if (emulator.empty())
-        return argv;
     std::vector<std::string> out;
     bool inserted = false;
     for (const std::string &a : argv) {
         if (!inserted && a.compare(0, build.size(), build) == 0) {
-            for (size_t at = 0;;) {
-                const size_t bar = emulator.find('|', at);
-                out.push_back(emulator.substr(at, bar - at));
-                if (bar == std::string::npos)
-                    break;
-                at = bar + 1;
-            }
+            const std::vector<std::string> emulator = emulator_words();
+            out.insert(out.end(), emulator.begin(), emulator.end());
             inserted = true;
         }
         out.push_back(a);
@@ -97,12 +106,10 @@ std::vector<std::string> with_emulator(const std::vector<std::string> &argv) {
     return out;
 }
 
-} // namespace
-
-CommandResult run_command(const std::vector<std::string> &argv,
-                          const std::filesystem::path &cwd,
-                          const std::vector<std::string> &env) {
-    const std::vector<std::string> full = with_emulator(argv);
+// Runs full exactly as given.
+CommandResult spawn(const std::vector<std::string> &full,
+                    const std::filesystem::path &cwd,
+                    const std::vector<std::string> &env) {
     Pipe out, err;
     std::fflush(nullptr);
     const pid_t pid = fork();
@@ -123,6 +130,67 @@ CommandResult run_command(const std::vector<std::string> &argv,
         _exit(127);
     }
     return collect(pid, out, err);
+}
+
+// Why a user other than the owner cannot reach entries of folder, or empty.
+std::string out_of_reach(const std::filesystem::path &folder) {
+    namespace fs = std::filesystem;
+    for (fs::path p = folder;; p = p.parent_path()) {
+        if ((fs::status(p).permissions() & fs::perms::others_exec) ==
+            fs::perms::none) {
+            std::string why = p.string();
+            why += " may not be entered by other users";
+            return why;
+        }
+        if (p == p.root_path())
+            return {};
+    }
+}
+
+} // namespace
+
+CommandResult run_command(const std::vector<std::string> &argv,
+                          const std::filesystem::path &cwd,
+                          const std::vector<std::string> &env) {
+    return spawn(with_emulator(argv), cwd, env);
+}
+
+std::optional<CommandResult>
+run_unprivileged(const std::vector<std::string> &argv,
+                 const std::filesystem::path &cwd, std::string &why_not) {
+    namespace fs = std::filesystem;
+    if (geteuid() != 0)
+        return run_command(argv, cwd);
+    const fs::path setpriv = "/usr/bin/setpriv";
+    if (!fs::exists(setpriv)) {
+        why_not = "root without setpriv cannot drop its rights";
+        return std::nullopt;
+    }
+    TempDir copies;
+    const fs::perms everyone_enters =
+        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+        fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(copies.path(), everyone_enters);
+    why_not = out_of_reach(copies.path());
+    if (!why_not.empty())
+        return std::nullopt;
+    const fs::path program = copies / fs::path(argv[0]).filename().string();
+    const fs::path library =
+        copies / fs::path(TAMARAK_SHARED_LIBRARY_SONAME).filename().string();
+    fs::copy_file(argv[0], program);
+    fs::copy_file(TAMARAK_SHARED_LIBRARY_SONAME, library);
+    for (const fs::path &p : {program, library})
+        fs::permissions(p, everyone_enters);
+
+    std::vector<std::string> full = {setpriv.string(), "--reuid=65534",
+                                     "--regid=65534", "--clear-groups"};
+    const std::vector<std::string> emulator = emulator_words();
+    full.insert(full.end(), emulator.begin(), emulator.end());
+    full.push_back(program.string());
+    full.insert(full.end(), argv.begin() + 1, argv.end());
+    std::string search = "LD_LIBRARY_PATH=";
+    search += copies.path().string();
+    return spawn(full, cwd, {search});
 }
 
 CommandResult run_ptxport(const std::vector<std::string> &args,

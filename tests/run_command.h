@@ -31,6 +31,16 @@ CommandResult run_ptxport(const std::vector<std::string> &args,
                           const std::filesystem::path &cwd,
                           const std::vector<std::string> &env = {});
 
+// Runs argv, whose argv[0] is a program of the build folder, as a user
+// without root's rights, so that file permissions apply to it: as it is when
+// the tests do not run as root, else as nobody through setpriv, from a copy
+// with the shared library beside it in a folder that every user may enter
+// (the build folder may be out of nobody's reach, as a clone in /root is).
+// Empty, with the reason in why_not, when that cannot be done.
+std::optional<CommandResult>
+run_unprivileged(const std::vector<std::string> &argv,
+                 const std::filesystem::path &cwd, std::string &why_not);
+
 // Calls fn in a forked child and captures its standard output; the status is
 // that of exit() if fn ends the process, else 0.
 CommandResult run_in_child(const std::function<void()> &fn);
