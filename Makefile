@@ -1,10 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Entry points: `make demo` builds and runs ptxport on the bundled example,
-# `make test` builds and runs every test.  Each target first installs the
-# Debian packages it needs and lacks (tools/packages.txt), then calls CMake
-# presets (CMakePresets.json) or a script: every build is a preset, every
-# test selection a test preset, and `cmake --workflow --preset NAME` does
-# what `make test-NAME` does, without the package installs.
+# `make demo` builds ptxport and converts the bundled example; `make test`
+# builds and runs every test.  Each target installs the Debian packages it
+# lacks (tools/packages.txt), then calls CMake presets (CMakePresets.json:
+# `cmake --workflow --preset NAME` is `make test-NAME` without the installs)
+# or a script.  Nothing is compiled or selected here.
 CMAKE ?= cmake
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARCH ?=
@@ -15,29 +14,27 @@ COMPARE_FLAGS ?=
 PACKAGES ?=
 VERSION := $(shell sed -n 's/^\#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$$/\1/p' \
   library/include/TAMARAK_LiDAR.h | paste -sd.)
+EMULATOR = $(shell tools/arch.sh $(ARCH) emulator)
 
-# $(call ensure,LINE): the packages of LINE in tools/packages.txt.
+# $(call ensure,LINE): install the packages of LINE in tools/packages.txt.
 ensure = @tools/ensure_packages.sh "make $@$(if $(ARCH), ARCH=$(ARCH))" \
   $$(tools/needs.sh $(1) $(or $(ARCH),amd64))
-# $(call preset,NAME[,CONFIGURE SETTINGS[,BUILD SETTINGS]]): configure and build.
+# $(call preset,NAME[,CONFIGURE SETTINGS[,BUILD SETTINGS]])
 preset = $(CMAKE) --preset $(1) $(2) $(CMAKE_FLAGS) && \
   $(CMAKE) --build --preset $(1) -j $(JOBS) $(3)
-# $(call ctest,TEST PRESET,FOLDER): ctest's report, then why each skipped
-# test was skipped, whether the run passed or not.
+# $(call ctest,TEST PRESET,FOLDER): the report, then why each skipped test
+# was skipped, whether the run passed or not.
 ctest = status=0; ctest --preset $(1) -j $(JOBS) || status=$$?; \
   tests/skip_reasons.sh $(2); exit $$status
 lasdata = -DPTXPORT_LASDATA_DIR=$(abspath $(LASDATA))
-
-.PHONY: all build demo test test-clang test-sanitize test-tsan \
-  test-int128-fallback fuzz bench test-scale-out test-setup test-tree \
-  test-docs clean
+# Every target is a command, never a file.
+.PHONY: $(shell sed -n 's/^\([a-z0-9 -]*\):.*/\1/p' Makefile)
 
 all build:
 	$(call ensure,test)
 	$(call preset,release,$(lasdata))
 
-# The command alone (no test suite, no GoogleTest), run on a copy of the
-# example in the build folder: the repository is never written.
+# The command alone, on a copy of the example: the repository is not written.
 demo:
 	$(call ensure,demo)
 	$(call preset,release,-DPTXPORT_BUILD_TESTS=OFF,--target ptxport)
@@ -50,9 +47,8 @@ demo:
 test: build
 	@$(call ctest,release,build)
 
-# The suite again with clang, AddressSanitizer and UBSan, ThreadSanitizer
-# (the cases that start threads), and the number formatting without the
-# compiler's 128-bit integers, as a compiler without them (MSVC) would.
+# The suite with clang, with ASan and UBSan, the threads with TSan, and the
+# number formatting without 128-bit integers (as MSVC would build it).
 test-clang test-sanitize test-tsan test-int128-fallback: test-%:
 	$(call ensure,$(if $(filter clang,$*),clang,test))
 	$(call preset,$*)
@@ -67,20 +63,15 @@ fuzz:
 bench:
 	$(call ensure,bench)
 	$(call preset,bench)
-	build-bench/bench/bench_number_format
-	build-bench/bench/bench_point_rows
-	build-bench/bench/bench_sorts
+	for b in number_format point_rows sorts; do build-bench/bench/bench_$$b || exit 1; done
 	PTXPORT_LONG_TESTS=1 build-bench/tests/test_numbers
 	python3 bench/end_to_end.py --build build-bench --points $(BENCH_POINTS)
 
-# The scale-out recipes for real: a Slurm job array on a one-node cluster,
-# GNU parallel over an sshd on loopback addresses.
+# Slurm and GNU parallel for real, on this machine (examples/scale-out).
 test-scale-out: build
 	tests/scale_out/run.sh build
-
-# The package installer against stand-ins; the tree holds no stray entry;
-# the documents name one version and their runnable examples print what
-# they show.
+# The package installer against stand-ins; no stray file in the tree; the
+# documents' version and runnable examples.
 test-setup:
 	sh tests/bare_machine/test_ensure_packages.sh
 test-tree:
@@ -89,18 +80,16 @@ test-docs: build
 	$(call ensure,test-docs)
 	python3 tools/check_docs.py --ptxport build/converter/ptxport
 
-# ---- two builds compared (tests/compare/compare_builds.py) ---------------
+# ---- two builds compared: tests/compare/compare_builds.py ----------------
 compare = python3 tests/compare/compare_builds.py --lasgen build/tools/lasgen \
   --fixtures build/tests/make_fixtures --lasdata $(LASDATA) \
   --reference $(or $(REFERENCE),build/converter/ptxport) \
   --reference-probe $(or $(REFERENCE_PROBE),build/tests/library_probe)
-.PHONY: compare-tools compare-builds
 compare-tools:
 	$(call ensure,compare)
 	$(call preset,release,$(lasdata),--target ptxport lasgen make_fixtures library_probe)
 
-#   make compare-builds REFERENCE=/path/to/old/ptxport [REFERENCE_PROBE=...]
-#   make compare-builds REFERENCE_COMMIT=COMMIT  (built in build-reference)
+# REFERENCE=PTXPORT [REFERENCE_PROBE=PROBE], or REFERENCE_COMMIT=COMMIT.
 compare-builds: compare-tools
 	$(if $(REFERENCE_COMMIT),JOBS=$(JOBS) tests/compare/build_reference.sh \
 	  $(REFERENCE_COMMIT) build-reference)
@@ -112,34 +101,33 @@ compare-builds: compare-tools
 # ---- Windows: MinGW-w64, run under Wine ----------------------------------
 WINE = WINEPREFIX=$(CURDIR)/build-windows/wineprefix WINEDEBUG=-all \
   WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 tools/with_wineserver.sh
-.PHONY: windows test-windows package-windows test-reproducible-windows
 windows:
 	$(call ensure,windows)
 	$(call preset,windows)
 	rm -rf build-windows/dist
 	$(CMAKE) --install build-windows --prefix build-windows/dist --strip
-
-test-windows: windows compare-tools
+wine: windows compare-tools
 	$(call ensure,test-windows)
 	test -f build-windows/wineprefix/system.reg || $(WINE) wineboot -i
+test-windows: wine
 	$(WINE) ctest --preset windows
 	$(WINE) $(compare) --windows --stderr --work build-windows/compare \
 	  --candidate build-windows/converter/ptxport.exe --candidate-runner wine \
 	  --candidate-probe build-windows/tests/library_probe.exe $(COMPARE_FLAGS)
-
+bench-windows: wine
+	$(WINE) python3 bench/windows_vs_linux.py --linux build/converter/ptxport \
+	  --windows build-windows/converter/ptxport.exe --lasgen build/tools/lasgen \
+	  --work build-windows/bench --points $(BENCH_POINTS)
 package-windows: windows
 	tools/package_windows.sh build-windows
-
 test-reproducible-windows: windows
 	$(call ensure,test-reproducible)
 	tools/reproducible.sh windows build-repro
 
-# ---- other Debian architectures (cmake/toolchains/architectures.txt) -----
-# make test-arch ARCH=arm64|armhf|i386|s390x: everything cross-built in
-# build-ARCH, the suite run under the emulator (i386 natively where the
-# kernel runs 32-bit programs), then the same bytes as the amd64 build.
-EMULATOR = $(shell tools/arch.sh $(ARCH) emulator)
-.PHONY: test-arch portable
+# ---- other architectures (cmake/toolchains/architectures.txt) ------------
+# make test-arch ARCH=...: the suite under the emulator (i386 natively where
+# the kernel runs it; elsewhere without threads and processes, and the
+# comparison on one CPU), then the same bytes as the amd64 build.
 test-arch: compare-tools
 	$(call ensure,test-arch)
 	$(call preset,$(ARCH))
@@ -150,67 +138,51 @@ test-arch: compare-tools
 	  --candidate-runner "$(if $(EMULATOR),$(EMULATOR) -L /usr/$(shell tools/arch.sh $(ARCH) triplet))" \
 	  $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0 --cpus 0)) $(COMPARE_FLAGS)
 
-# A statically linked ptxport for Linux without the Debian packages
-# (ARCH=amd64, the default, or another architecture), checked in an empty
-# root against the dynamic build.
+# A static ptxport for any Linux of ARCH (amd64 by default), run in an
+# empty root against build/.
+PORTABLE = build-portable-$(or $(ARCH),amd64)
+PORTABLE_NAME = ptxport-$(VERSION)-linux-$(or $(ARCH),amd64)
 portable: compare-tools
 	$(call ensure,portable$(if $(filter-out amd64,$(or $(ARCH),amd64)),-cross))
 	JOBS=$(JOBS) tools/make_portable.sh $(or $(ARCH),amd64) $(PORTABLE)
-	$(PORTABLE_CHECK)
+	rm -rf $(PORTABLE)/check && mkdir -p $(PORTABLE)/check
+	tar -xzf $(PORTABLE)/$(PORTABLE_NAME).tar.gz -C $(PORTABLE)/check
+	$(compare) --cases example --work $(PORTABLE)/check/compare \
+	  --candidate $(PORTABLE)/check/$(PORTABLE_NAME)/bin/ptxport \
+	  --candidate-root $(PORTABLE)/check/root $(if $(ARCH),--candidate-runner \
+	  "$(EMULATOR)" $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0)))
 
-# ---- Debian packages, ABI, clean roots ----------------------------------
-# make package: the source package and the binary packages in build/packages;
-# with ARCH, the binary packages of ARCH cross-built in build-ARCH/packages.
-.PHONY: package test-package test-package-arch test-abi abi-baseline \
-  test-debian test-reproducible test-bare-machine
+# ---- Debian packages, ABI, clean roots ------------------------------------
+# The source and binary packages in build/packages; with ARCH, the binary
+# packages of ARCH, cross-built, in build-ARCH/packages.
 package:
 	$(call ensure,$(if $(ARCH),package-arch,package))
 	$(if $(ARCH),DEB_BUILD_OPTIONS="nocheck $$DEB_BUILD_OPTIONS") tools/build_debian.sh \
 	  $(if $(ARCH),build-$(ARCH)/packages -a$(ARCH) -b,build/packages) -J$(JOBS)
-
-# lintian, hardening-check and the packages' contents; PACKAGES=DIR checks
-# packages made elsewhere (CI: the first reproducible build's).
+# PACKAGES=DIR checks packages made elsewhere (CI: the reproducible build's).
 test-package: $(if $(PACKAGES),,package)
 	$(call ensure,test-package)
 	tools/check_packages.sh $(or $(PACKAGES),build/packages) $(VERSION)
-
 test-reproducible:
 	$(call ensure,test-reproducible)
 	tools/reproducible.sh deb build-repro
-
 test-abi abi-baseline:
 	$(call ensure,test-abi)
 	$(call preset,abi)
 	tools/abi.sh $(if $(filter test-abi,$@),check,baseline) build-abi
 
+# One debootstrapped Debian 12 root, made once in build-debian-root, serves
+# the clean-root checks (tests/debian/root.sh).  They need root.
 test-debian:
 	$(call ensure,test-debian)
-	$(DEBIAN_CHECK)
-
+	tests/debian/run.sh build-debian build-debian-root
 test-bare-machine:
 	$(call ensure,debian-root)
-	$(BARE_CHECK)
-
+	tests/bare_machine/run.sh build-bare-machine build-debian-root
 test-package-arch: package compare-tools
 	$(call ensure,test-package-arch)
-	$(PACKAGE_ARCH_CHECK)
-
-# The clean-root checks share one debootstrapped Debian 12 root, made once
-# in build-debian-root (tests/debian/root.sh).
-BARE_CHECK = tests/bare_machine/run.sh build-bare-machine build-debian-root
-DEBIAN_CHECK = tests/debian/run.sh build-debian build-debian-root
-PACKAGE_ARCH_CHECK = tests/debian/run_arch.sh $(ARCH) build-$(ARCH)/packages \
-  build-$(ARCH)/package-root build/converter/ptxport build/tools/lasgen \
-  "$(EMULATOR)" build-debian-root
-# The static ptxport of the tarball in an empty root, against build/.
-PORTABLE = build-portable-$(or $(ARCH),amd64)
-PORTABLE_NAME = ptxport-$(VERSION)-linux-$(or $(ARCH),amd64)
-PORTABLE_CHECK = rm -rf $(PORTABLE)/check && mkdir -p $(PORTABLE)/check && \
-  tar -xzf $(PORTABLE)/$(PORTABLE_NAME).tar.gz -C $(PORTABLE)/check && \
-  $(compare) --cases example --work $(PORTABLE)/check/compare \
-  --candidate $(PORTABLE)/check/$(PORTABLE_NAME)/bin/ptxport \
-  --candidate-root $(PORTABLE)/check/root $(if $(ARCH),--candidate-runner \
-  "$(EMULATOR)" $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0)))
+	tests/debian/run_arch.sh $(ARCH) build-$(ARCH)/packages build-$(ARCH)/package-root \
+	  build/converter/ptxport build/tools/lasgen "$(EMULATOR)" build-debian-root
 
 clean:
 	rm -rf --one-file-system build build-*
