@@ -73,14 +73,15 @@ for entry in ptxport:usr/bin/ptxport ptxport:usr/share/man/man1/ptxport.1.gz \
 done
 
 # The source package holds every file git tracks and nothing else: no build
-# output, no scratch file.  Files that git tracks but the source package
-# leaves out on purpose, one pattern a line (none today).
-source_exclusions=''
+# output, no scratch file.  Tracked files that it leaves out on purpose, as
+# whole-name patterns: dpkg-source's own ignores (version control files).
+source_exclusions='\.gitignore'
 top=$(cd "$(dirname "$0")/.." && pwd)
 if git -C "$top" rev-parse --git-dir > /dev/null 2>&1; then
     tar -tJf "$dir/ptxport_$version.tar.xz" | sed 's|^[^/]*/||; /\/$/d; /^$/d' |
         sort > "$dir/source.list"
-    git -C "$top" ls-files | grep -v -x -e "${source_exclusions:-^$}" |
+    printf '%s\n' $source_exclusions > "$dir/source.exclusions"
+    git -C "$top" ls-files | grep -v -x -f "$dir/source.exclusions" |
         sort > "$dir/tracked.list"
     if ! diff "$dir/tracked.list" "$dir/source.list" > "$dir/source.diff"; then
         sed 's/^/    /' "$dir/source.diff"
