@@ -11,6 +11,7 @@
 #ifndef PTXPORT_POINT_ROWS_H
 #define PTXPORT_POINT_ROWS_H
 
+#include "coordinate_plan.h"
 #include "format_catalogue.h"
 #include "las_bytes.h"
 #include "las_layout.h"
@@ -24,6 +25,19 @@
 #include <utility>
 
 namespace ptx {
+
+// The command's own number conversions: the usual N of the templates below.
+struct ExactNumbers {
+    template <bool Hundredths>
+    [[gnu::always_inline]] static char *coordinate(char *p, int32_t x,
+                                                   const CoordinatePlan &c) {
+        return put_coordinate<Hundredths>(p, x, c);
+    }
+    static char *fixed7(char *p, double v) { return put_fixed7(p, v); }
+    static char *uint(char *p, uint32_t v) { return put_uint(p, v); }
+    static char *u8(char *p, uint8_t v) { return put_u8(p, v); }
+    static char *i8(char *p, int8_t v) { return put_i8(p, v); }
+};
 
 // Scale factors and offsets of the three axes, each with its plan for the
 // fast conversion, made once per file.
