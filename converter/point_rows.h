@@ -175,16 +175,12 @@ template <class N, int F, Layout L, bool H, std::size_t I = 0>
     }
 }
 
-} // namespace row
-
 // The row of format F for a record of layout L, line end included.
 template <class N, int F, Layout L, bool H>
 [[gnu::always_inline]] inline char *writeRow(char *p, const unsigned char *r,
                                              const Transform &t) {
-    return putLineEnd(row::columnsFrom<N, F, L, H>(p, r, t));
+    return putLineEnd(columnsFrom<N, F, L, H>(p, r, t));
 }
-
-namespace row {
 
 template <int F> constexpr bool hasCoordinates() {
     for (const auto &col : kFormats[F])
@@ -209,19 +205,15 @@ template <class N, int F, Layout L, bool H>
     return out;
 }
 
-} // namespace row
-
 // The rows of `count` records of layout L in format F.
 template <class N, int F, Layout L>
 char *formatRows(char *out, const unsigned char *records, std::size_t count,
                  const Transform &t) {
-    if constexpr (row::hasCoordinates<F>())
+    if constexpr (hasCoordinates<F>())
         if (t.inHundredths())
-            return row::rowsOf<N, F, L, true>(out, records, count, t);
-    return row::rowsOf<N, F, L, false>(out, records, count, t);
+            return rowsOf<N, F, L, true>(out, records, count, t);
+    return rowsOf<N, F, L, false>(out, records, count, t);
 }
-
-namespace row {
 
 inline constexpr Layout kLayouts[] = {Layout::Core20, Layout::Gps28,
                                       Layout::Rgb26, Layout::GpsRgb34};
