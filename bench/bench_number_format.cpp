@@ -5,6 +5,7 @@
 // Each benchmark converts values drawn in turn from 1024 typical ones, so
 // that the time is per value and the branch predictor cannot learn a single
 // value's path.
+#include "coordinate_plan.h"
 #include "number_format.h"
 
 #include <benchmark/benchmark.h>

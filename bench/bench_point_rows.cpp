@@ -45,7 +45,7 @@ template <int F, Layout L> void rows(benchmark::State &state) {
     std::string text(kRecords * ptx::kMaxRowChars, '\0');
     std::size_t bytes = 0;
     for (auto _ : state) {
-        char *p = ptx::formatRows<ptx::ExactNumbers, F, L>(
+        char *p = ptx::row::formatRows<ptx::ExactNumbers, F, L>(
             text.data(), block.data(), kRecords, t);
         bytes += static_cast<std::size_t>(p - text.data());
         benchmark::DoNotOptimize(text.data());

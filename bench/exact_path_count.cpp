@@ -4,7 +4,7 @@
 // the totals.
 //
 //   exact_path_count <LAS file>...
-#include "number_format.h"
+#include "coordinate_plan.h"
 
 #include <cinttypes>
 #include <cstdint>
@@ -49,7 +49,7 @@ bool countFile(const char *name, Counts &total) {
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const auto x = field<int32_t>(record.data(), 4 * axis);
             ++file.values;
-            file.exact += ptx::number_format_detail::coordinate_by_plan(
+            file.exact += ptx::coordinate_detail::coordinate_by_plan(
                               text, x, plans[axis]) == nullptr;
         }
     std::fclose(in);

@@ -4,6 +4,7 @@
 #ifndef PTXPORT_PRINTF_NUMBER_FORMAT_H
 #define PTXPORT_PRINTF_NUMBER_FORMAT_H
 
+#include "coordinate_plan.h"
 #include "number_format.h"
 
 #include <cstddef>
@@ -13,12 +14,10 @@
 namespace ptx {
 
 struct PrintfNumbers {
-    static char *fixed2(char *p, double v) {
-        return p + std::snprintf(p, kMaxNumberChars, "%.2f", v);
-    }
     template <bool Hundredths>
     static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
-        return fixed2(p, scaledCoordinate(x, c.scale, c.offset));
+        return p + std::snprintf(p, kMaxNumberChars, "%.2f",
+                                 scaledCoordinate(x, c.scale, c.offset));
     }
     static char *fixed7(char *p, double v) {
         return p + std::snprintf(p, kMaxNumberChars, "%.7f", v);
@@ -30,9 +29,6 @@ struct PrintfNumbers {
         return p + std::snprintf(p, kMaxNumberChars, "%u", v);
     }
     static char *i8(char *p, int8_t v) {
-        return p + std::snprintf(p, kMaxNumberChars, "%d", v);
-    }
-    static char *int32(char *p, int32_t v) {
         return p + std::snprintf(p, kMaxNumberChars, "%d", v);
     }
 };

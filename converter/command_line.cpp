@@ -1,18 +1,13 @@
 // SPDX-License-Identifier: MIT
-// command_line.cpp - usage text, mode test and format number of ptxport.
+// command_line.cpp - mode test and format number of ptxport.
 #include "command_line.h"
 
 #include "file_extension.h"
 #include "format_catalogue.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace ptx {
-
-void usage() {
-    std::fputs(ptx::usageText().c_str(), stdout);
-}
 
 tamarak::Extension checkFileExtension(const char *filename,
                                       const char *extension) {

@@ -1,6 +1,6 @@
 /* SPDX-License-Identifier: MIT */
-// command_line.h - the command's arguments: usage text, the test that tells
-// a LAS file from a list file, and the format number.
+// command_line.h - the command's arguments: the test that tells a LAS file
+// from a list file, and the format number.
 #ifndef PTXPORT_COMMAND_LINE_H
 #define PTXPORT_COMMAND_LINE_H
 
@@ -11,9 +11,6 @@
 #include <string>
 
 namespace ptx {
-
-// Writes the usage text (ptx::usageText, from the format catalogue).
-void usage();
 
 // Whether filename ends in a dot and exactly extension (a LAS file), in a
 // dot and three other characters (a list file), or in neither: a name of

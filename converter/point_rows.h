@@ -11,6 +11,7 @@
 #ifndef PTXPORT_POINT_ROWS_H
 #define PTXPORT_POINT_ROWS_H
 
+#include "coordinate_plan.h"
 #include "format_catalogue.h"
 #include "las_bytes.h"
 #include "las_layout.h"
@@ -24,6 +25,19 @@
 #include <utility>
 
 namespace ptx {
+
+// The command's own number conversions: the usual N of the templates below.
+struct ExactNumbers {
+    template <bool Hundredths>
+    [[gnu::always_inline]] static char *coordinate(char *p, int32_t x,
+                                                   const CoordinatePlan &c) {
+        return put_coordinate<Hundredths>(p, x, c);
+    }
+    static char *fixed7(char *p, double v) { return put_fixed7(p, v); }
+    static char *uint(char *p, uint32_t v) { return put_uint(p, v); }
+    static char *u8(char *p, uint8_t v) { return put_u8(p, v); }
+    static char *i8(char *p, int8_t v) { return put_i8(p, v); }
+};
 
 // Scale factors and offsets of the three axes, each with its plan for the
 // fast conversion, made once per file.
@@ -161,16 +175,12 @@ template <class N, int F, Layout L, bool H, std::size_t I = 0>
     }
 }
 
-} // namespace row
-
 // The row of format F for a record of layout L, line end included.
 template <class N, int F, Layout L, bool H>
 [[gnu::always_inline]] inline char *writeRow(char *p, const unsigned char *r,
                                              const Transform &t) {
-    return putLineEnd(row::columnsFrom<N, F, L, H>(p, r, t));
+    return putLineEnd(columnsFrom<N, F, L, H>(p, r, t));
 }
-
-namespace row {
 
 template <int F> constexpr bool hasCoordinates() {
     for (const auto &col : kFormats[F])
@@ -195,19 +205,15 @@ template <class N, int F, Layout L, bool H>
     return out;
 }
 
-} // namespace row
-
 // The rows of `count` records of layout L in format F.
 template <class N, int F, Layout L>
 char *formatRows(char *out, const unsigned char *records, std::size_t count,
                  const Transform &t) {
-    if constexpr (row::hasCoordinates<F>())
+    if constexpr (hasCoordinates<F>())
         if (t.inHundredths())
-            return row::rowsOf<N, F, L, true>(out, records, count, t);
-    return row::rowsOf<N, F, L, false>(out, records, count, t);
+            return rowsOf<N, F, L, true>(out, records, count, t);
+    return rowsOf<N, F, L, false>(out, records, count, t);
 }
-
-namespace row {
 
 inline constexpr Layout kLayouts[] = {Layout::Core20, Layout::Gps28,
                                       Layout::Rgb26, Layout::GpsRgb34};

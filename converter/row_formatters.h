@@ -1,7 +1,12 @@
 /* SPDX-License-Identifier: MIT */
 // row_formatters.h - the rows' formatter for each format and record type,
-// and the type of a lookup that a run may take in its place (the
-// benchmark's printf baseline passes one in RunOptions).
+// and the type of a lookup that a point writer may take in its place.
+//
+// The benchmark's printf baseline (bench/ptxport_printf.cpp) defines
+// rowFormatterFor itself: linked ahead of ptxport_core's archive, its
+// definition is the one the whole run takes, and row_formatters.cpp is
+// never pulled from the archive.  That object must therefore hold nothing
+// else, or the baseline's link fails with a duplicate definition.
 #ifndef PTXPORT_ROW_FORMATTERS_H
 #define PTXPORT_ROW_FORMATTERS_H
 

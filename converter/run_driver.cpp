@@ -127,7 +127,7 @@ Failure writePoints(const RunPlan &plan, const RunOptions &options,
     const std::unique_ptr<Progress> progress = progressOnTerminal(
         file.las, record_bytes / plan.type.record_size(), options.progress);
     return writeAsciiPoints(plan.format, plan.type, h, in, out, slots,
-                            record_bytes, progress.get(), options.rows);
+                            record_bytes, progress.get());
 }
 
 Failure writePointFile(const RunPlan &plan, const RunOptions &options,

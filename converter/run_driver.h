@@ -5,7 +5,6 @@
 #define PTXPORT_RUN_DRIVER_H
 
 #include "progress.h"
-#include "row_formatters.h"
 #include "run_plan.h"
 
 #include <cstddef>
@@ -18,7 +17,6 @@ struct RunOptions {
     unsigned workers = 0; // threads formatting rows; 0: the usable CPUs
     std::size_t records_per_block = 0; // of the workers; 0: the usual
     ProgressTiming progress{};
-    RowFormatterLookup rows = rowFormatterFor; // the benchmark swaps its own
 };
 
 // Converts every file of a validated run: the banner, then for each LAS

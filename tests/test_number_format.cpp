@@ -5,6 +5,7 @@
 // Every suite draws from a fixed seed (PTXPORT_TEST_SEED overrides it), so a
 // failure reproduces.  PTXPORT_LONG_TESTS=1 multiplies every count by 100,
 // for the benchmark run; the default run stays at a few seconds.
+#include "coordinate_plan.h"
 #include "number_format.h"
 
 #include <gtest/gtest.h>

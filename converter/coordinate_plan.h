@@ -1,0 +1,229 @@
+/* SPDX-License-Identifier: MIT */
+// coordinate_plan.h - coordinates as printf("%.2f") writes them, from a
+// plan made once per file and axis: most values follow from an integer sum
+// that the plan proves exact, and the rest take number_format.h's exact
+// routine.
+#ifndef PTXPORT_COORDINATE_PLAN_H
+#define PTXPORT_COORDINATE_PLAN_H
+
+#include "number_format.h"
+#include "scaled_value.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace ptx {
+
+// A coordinate as a point record defines it: the integer times the scale
+// factor, then plus the offset, each step rounded to double.  The one place
+// that computes it, for the fast path's fallback and for the exact path.
+// A NaN that the arithmetic makes is that of x86-64 on every machine
+// (scaled_value.h).
+inline double scaledCoordinate(int32_t x, double scale, double offset) {
+    return tamarak::scaled_value(static_cast<double>(x), scale, offset);
+}
+
+// printf("%.2f", scaledCoordinate(x, scale, offset)) without the general
+// conversion for nearly every value.
+//
+// Most files have a scale factor a * 10^-d and an offset K * 10^-d (a, K
+// integers; the common case a = 1, d = 2, K a whole number of centimetres).
+// The coordinate is then close to m * 10^-d with m = a * x + K, an integer
+// sum, and printf's digits follow from m alone.
+//
+// Why that is exact.  Let u = 2^-53, w = 10^-d, s the scale, o the offset,
+// p = fl(x * s), v = fl(p + o).  Each rounding is relative, so
+//     v - m w = (p - x s) + x (s - a w) + (o - K w) + (v - (p + o))
+//     |v - m w| <= |x| (|s| u + |s - a w| + |s| (1 + u) u) + |o - K w| + |o| u
+// which is c1 |x| + c0 (plan_decimal() below).  The rounding that printf
+// does is decided by which side of a halfway point (j + 1/2) / 100 the exact
+// v is on.
+//   - d <= 2: m w is n / 100 with n = m * 10^(2-d), at 1/200 from every
+//     halfway point, so |v - m w| < 1/200 gives n.
+//   - d > 2: with q = 10^(d-2), the halfway points are (j q + q/2) w, and an
+//     m with m mod q != q/2 is at least w away from each, so |v - m w| < w
+//     gives n = m / q rounded to nearest.  m mod q == q/2 is doubtful: the
+//     exact value decides, and the general routine takes it.
+// With T = min(w, 1/200), a value is proven when c1 |x| + c0 < T.
+// plan_decimal() asks for twice that margin, so the few roundings of
+// computing the bound (each relative, about 2^-52) cannot matter, and
+// derives from it a bound on |m| that keeps |x| within the proof (every |m|
+// where the proof covers the whole int32 range, as it does for every exact
+// decimal scale).
+//   - m = 0 is doubtful: v is then 0 or tiny, and printf shows its sign
+//     ("-0.00").  Any other m has |v - m w| < T <= |m| w, so v is nonzero
+//     with m's sign, and printf's digits are those of |m| after a '-' when m
+//     is negative.
+//   - The bound keeps |v| below 2^53 * 10^-d + |o|: never infinite or NaN, and
+//     n fits 64 bits (|m| < 2^53, 10^(2-d) <= 100).
+// s * 10^d and o * 10^d are measured in doubles: t = fl(s * 10^d) is within
+// u |t| (1 + u) of the exact product, and t - round(t) is exact, so
+// |s - a w| <= (|t - a| + 2 u |t|) w; the same for o and K.
+//
+// For d <= 2 the plan holds a and K already times 10^(2-d), so that its sum
+// is the cents n themselves; "m" below is that sum.
+struct CoordinatePlan {
+    double scale = 1, offset = 0;
+    int64_t step = 0, base = 0; // a and K (times 10^(2-d) for d <= 2)
+    uint64_t limit = 0;         // fast when 1 <= |m| <= limit; 0: never
+    uint64_t short_limit = 0;   // min(limit, 10^8 - 1): fewer than 9 digits
+    uint64_t per = 1, half = 0; // q = 10^(d-2) and q / 2 for d > 2
+};
+
+namespace coordinate_detail {
+
+// The digit routines and tables the plan's text is built from.
+using namespace number_format_detail;
+
+// |value * 10^d - round(value * 10^d)| and round(value * 10^d), with the
+// product's rounding counted in; false where the product leaves 2^52.
+inline bool decimal_steps(double value, int d, double &steps, double &miss) {
+    const double t = value * static_cast<double>(kPow10[d]);
+    if (!(std::fabs(t) < 0x1p52))
+        return false;
+    steps = std::nearbyint(t);
+    miss = std::fabs(t - steps) + 0x1p-52 * std::fabs(t);
+    return true;
+}
+
+inline bool plan_decimal(CoordinatePlan &c, int d) {
+    double a = 0, a_miss = 0, k = 0, k_miss = 0;
+    if (!decimal_steps(c.scale, d, a, a_miss) ||
+        !decimal_steps(c.offset, d, k, k_miss) || a == 0 ||
+        std::fabs(a) > 0x1p20)
+        return false;
+    const double w = 1.0 / static_cast<double>(kPow10[d]);
+    const double u = 0x1p-53, s = std::fabs(c.scale);
+    const double c1 = s * u * 3 + a_miss * w;
+    const double c0 = k_miss * w + std::fabs(c.offset) * u;
+    const double proven = std::fmin(w, 0.005) / 2;
+    if (!(c0 < proven))
+        return false;
+    // Every |m| an int32 x gives where the proof covers them all, else the
+    // |m| that keep |x| = |m - K| / |a| within it.
+    const double x_max = std::floor((proven - c0) / c1);
+    const double m_max = x_max >= 0x1p31 ? 0x1p31 * std::fabs(a) + std::fabs(k)
+                                         : x_max * std::fabs(a) - std::fabs(k);
+    if (!(m_max >= 1))
+        return false;
+    const auto times = static_cast<int64_t>(d <= 2 ? kPow10[2 - d] : 1);
+    c.step = static_cast<int64_t>(a) * times;
+    c.base = static_cast<int64_t>(k) * times;
+    c.limit = static_cast<uint64_t>(m_max) * static_cast<uint64_t>(times);
+    c.short_limit = std::min<uint64_t>(c.limit, 99999999);
+    c.per = d > 2 ? kPow10[d - 2] : 1;
+    c.half = c.per / 2;
+    return true;
+}
+
+// Moves the last two characters before `end` one place on and puts the
+// decimal point before them: "12345" becomes "123.45".
+inline char *put_point_before_cents(char *end) {
+    char cents[2];
+    std::memcpy(cents, end - 2, 2);
+    std::memcpy(end - 1, cents, 2);
+    end[-2] = '.';
+    return end + 1;
+}
+
+// The text of n hundredths, n < 10^8: the eight digits, leading zeros
+// dropped but for the last three ("0.05"), which the bit set in the sixth
+// byte keeps; then the last two move one place to make room for the point.
+[[gnu::always_inline]] inline char *put_hundredths(char *p, uint32_t n) {
+    const uint64_t values = eight_digit_values(n);
+    const auto shift = static_cast<unsigned>(
+        std::countr_zero(values | uint64_t{1} << 40) & ~7);
+    put_word(p, (values + kZeroes) >> shift);
+    return put_point_before_cents(p + 8 - (shift >> 3));
+}
+
+// The same for 10^8 <= n < 10^10 (a million metres and more, as northings
+// are): one or two leading digits, then eight.
+[[gnu::always_inline]] inline char *put_long_hundredths(char *p, uint64_t n) {
+    const auto top = static_cast<unsigned>(n / 100000000);
+    const auto low = static_cast<uint32_t>(n - uint64_t{top} * 100000000);
+    const unsigned one = top < 10;
+    uint16_t pair;
+    std::memcpy(&pair, &kDigitPairs[2 * top + one], 2);
+    std::memcpy(p, &pair, 2);
+    p += 2 - one;
+    const uint64_t digits = eight_digits(low);
+    put_word(p, digits);
+    p[6] = '.';
+    put_word(p + 7, digits >> 48); // the last two digits, and six zero bytes
+    return p + 9;
+}
+
+// The text of put_coordinate where the plan proves it, else null.
+// Hundredths: the caller knows that the plan's m is already n
+// (c.per == 1), as it is for every scale of 0.01 or coarser, and the test
+// is left out of its loop.  The sign is a branch, not arithmetic: within a
+// file it nearly always goes the same way.
+template <bool Hundredths = false>
+[[gnu::always_inline]] inline char *
+coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
+    const int64_t m = c.step * x + c.base;
+    uint64_t a = static_cast<uint64_t>(m);
+    char *q = p;
+    if (m < 0) {
+        *q++ = '-';
+        a = 0 - a;
+    }
+    if (Hundredths && a - 1 < c.short_limit) [[likely]]
+        return put_hundredths(q, static_cast<uint32_t>(a));
+    if (a - 1 >= c.limit) [[unlikely]]
+        return nullptr;
+    uint64_t n = a;
+    if (!Hundredths && c.per != 1) [[unlikely]] {
+        const uint64_t rest = a % c.per;
+        if (rest == c.half)
+            return nullptr;
+        n = a / c.per + (rest > c.half);
+    }
+    if (n < 100000000)
+        return put_hundredths(q, static_cast<uint32_t>(n));
+    if (n < 10000000000)
+        return put_long_hundredths(q, n);
+    return put_point_before_cents(put_u64(q, n));
+}
+
+// Kept out of line, so that the row loops around the plan's path keep
+// their registers; the plan goes by value, so that the loops' copy of it
+// never has its address taken.
+[[gnu::noinline]] inline char *coordinate_exactly(char *p, int32_t x,
+                                                  double scale, double offset) {
+    return put_fixed<2>(p, scaledCoordinate(x, scale, offset));
+}
+
+} // namespace coordinate_detail
+
+// The plan of one axis: the fewest decimals d (0 to 8) that state both the
+// scale factor and the offset; none (every value exact) where there are
+// none.
+inline CoordinatePlan planCoordinate(double scale, double offset) {
+    CoordinatePlan c;
+    c.scale = scale;
+    c.offset = offset;
+    for (int d = 0; d <= 8; ++d)
+        if (coordinate_detail::plan_decimal(c, d))
+            break;
+    return c;
+}
+
+// printf("%.2f", scaledCoordinate(x, c.scale, c.offset)); Hundredths as
+// for coordinate_by_plan.  Inline in every row loop: as a call it costs
+// more than the conversion.
+template <bool Hundredths = false>
+[[gnu::always_inline]] inline char *put_coordinate(char *p, int32_t x,
+                                                   const CoordinatePlan &c) {
+    if (char *end = coordinate_detail::coordinate_by_plan<Hundredths>(p, x, c))
+        return end;
+    return coordinate_detail::coordinate_exactly(p, x, c.scale, c.offset);
+}
+
+} // namespace ptx
+
+#endif
