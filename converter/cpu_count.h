@@ -4,14 +4,19 @@
 #ifndef PTXPORT_CPU_COUNT_H
 #define PTXPORT_CPU_COUNT_H
 
+#include "platform.h"
+
+#include <algorithm>
+
 namespace ptx {
 
 // More workers than this gain nothing: one writer cannot take text faster.
 inline constexpr unsigned kMaxWorkers = 16;
 
-// The CPUs in the process's affinity mask (so taskset, cgroups and batch
-// allocations are honoured), from 1 to kMaxWorkers.
-unsigned usableCpuCount();
+// The CPUs in the process's affinity mask, from 1 to kMaxWorkers.
+inline unsigned usableCpuCount() {
+    return std::clamp(tamarak::affinity_cpu_count(), 1u, kMaxWorkers);
+}
 
 } // namespace ptx
 

@@ -3,8 +3,8 @@
 #include "diagnostics.h"
 
 #include "file_handle.h"
-#include "file_open.h"
 #include "las_layout.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <cmath>

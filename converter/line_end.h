@@ -8,17 +8,15 @@
 #ifndef PTXPORT_LINE_END_H
 #define PTXPORT_LINE_END_H
 
+#include "platform.h"
+
 #include <cstring>
 #include <string>
 #include <string_view>
 
 namespace ptx {
 
-#ifdef _WIN32
-inline constexpr std::string_view kLineEnd = "\r\n";
-#else
-inline constexpr std::string_view kLineEnd = "\n";
-#endif
+using tamarak::kLineEnd;
 
 // The mode in which both output files are created: binary, with the line
 // ends put in by their writers.

@@ -2,7 +2,7 @@
 // list_text.cpp - decoding and splitting a list file into names.
 #include "list_text.h"
 
-#include "file_open.h"
+#include "platform.h"
 
 namespace ptx {
 
@@ -73,7 +73,7 @@ std::string decodeList(const std::string &raw) {
     if (text.starts_with("\xFE\xFF"))
         return utf16ToUtf8(text.substr(2), true);
     if (!isValidUtf8(text))
-        return tamarak::legacy_text_to_utf8(raw);
+        return tamarak::code_page_to_utf8(text).value_or(raw);
     return raw;
 }
 

@@ -7,13 +7,21 @@
 // the LAS files one after another: for each, the header description file
 // and the point file beside it.  Exit status 0 after a complete run, -1
 // after any failure, always with a message on standard output.
+#include "platform.h"
 #include "run_driver.h"
-#include "utf8_arguments.h"
 
 #ifdef _WIN32
+// The C runtime expands wildcards in the arguments, as a POSIX shell does,
+// so that ptxport *.las 0 meets the same argument count check everywhere.
+// Defined here, in the program: in the library it would change the
+// arguments of every program that links it.
+extern "C" {
+int _dowildcard = -1;
+}
+
 // Windows passes the arguments in UTF-16; the run works on UTF-8.
 int wmain(int argc, wchar_t **argv) {
-    ptx::Utf8Arguments arguments(argc, argv);
+    tamarak::Utf8Arguments arguments(argc, argv);
     return ptx::runPtxport(arguments.argc(), arguments.argv(),
                            ptx::RunOptions{});
 }

@@ -2,7 +2,7 @@
 // progress.cpp - the progress line on standard error.
 #include "progress.h"
 
-#include "terminal.h"
+#include "platform.h"
 
 #include <algorithm>
 
@@ -59,7 +59,7 @@ void Progress::advance(std::uint64_t done) {
 std::unique_ptr<Progress> progressOnTerminal(const std::string &name,
                                              std::uint64_t total,
                                              ProgressTiming timing) {
-    if (total == 0 || !isTerminal(stderr))
+    if (total == 0 || !tamarak::is_terminal(stderr))
         return nullptr;
     return std::make_unique<Progress>(stderr, name, total, timing);
 }

@@ -8,10 +8,10 @@
 #include "diagnostics.h"
 #include "failure.h"
 #include "file_handle.h"
-#include "file_open.h"
 #include "header_bytes.h"
 #include "header_description.h"
 #include "line_end.h"
+#include "platform.h"
 #include "point_writer.h"
 #include "run_validation.h"
 

@@ -9,12 +9,11 @@
 #include "command_line.h"
 #include "diagnostics.h"
 #include "file_handle.h"
-#include "file_identity.h"
-#include "file_open.h"
 #include "format_catalogue.h"
 #include "las_type.h"
 #include "las_verdict.h"
 #include "list_text.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -10,11 +10,11 @@
 #include "header_update.h"
 #include "TAMARAK_LiDAR.h"
 #include "file_handle.h"
-#include "file_open.h"
 #include "las_bytes.h"
 #include "las_layout.h"
 #include "las_type.h"
 #include "las_verdict.h"
+#include "platform.h"
 #include "scaled_value.h"
 
 #include <algorithm>

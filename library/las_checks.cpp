@@ -8,8 +8,8 @@
 #include "argument_rules.h"
 #include "file_extension.h"
 #include "file_handle.h"
-#include "file_open.h"
 #include "las_verdict.h"
+#include "platform.h"
 
 #include <cstdio>
 #include <cstdlib>

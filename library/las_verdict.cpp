@@ -9,9 +9,9 @@
 
 #include "file_extension.h"
 #include "file_handle.h"
-#include "file_open.h"
 #include "las_bytes.h"
 #include "las_layout.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <cstdio>

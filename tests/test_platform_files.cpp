@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Tests of the file helpers that differ by platform: names outside any ANSI
 // code page, seeks past 2 GiB and 4 GiB, and file identity.
-#include "file_identity.h"
-#include "file_open.h"
 #include "header_bytes.h"
 #include "header_update.h"
 #include "las_fixture.h"
+#include "platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Tests of the point writer: column-name lines, rows of every format on
 // every record type, value decoding and the end of the point data.
-#include "file_open.h"
 #include "header_bytes.h"
 #include "las_fixture.h"
+#include "platform.h"
 #include "point_writer.h"
 #include "reference_writer.h"
 

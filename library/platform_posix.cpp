@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+// platform_posix.cpp - platform.h on POSIX systems (Linux and the others).
+#include "platform.h"
+
+#include <limits>
+#include <thread>
+
+#include <sched.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace tamarak {
+
+std::FILE *open_file(const char *utf8_name, const char *mode) {
+    return std::fopen(utf8_name, mode);
+}
+
+int seek_to(std::FILE *f, uint64_t offset) {
+    static_assert(sizeof(off_t) >= 8, "large file offsets are required");
+    if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()))
+        return -1;
+    return fseeko(f, static_cast<off_t>(offset), SEEK_SET);
+}
+
+bool identify_file(const char *utf8_name, FileIdentity &id) {
+    struct stat st;
+    if (stat(utf8_name, &st) != 0)
+        return false;
+    id.volume = static_cast<uint64_t>(st.st_dev);
+    id.index = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
+std::optional<std::string> code_page_to_utf8(std::string_view) {
+    return std::nullopt;
+}
+
+unsigned affinity_cpu_count() {
+// The affinity mask is Linux's; other POSIX systems have no common one.
+#ifdef __linux__
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return static_cast<unsigned>(CPU_COUNT(&set));
+        // a machine of more CPUs than the set holds
+#endif
+    return std::thread::hardware_concurrency();
+}
+
+bool is_terminal(std::FILE *stream) {
+    return isatty(fileno(stream)) != 0;
+}
+
+} // namespace tamarak
