@@ -4,9 +4,9 @@
 
 #include "file_handle.h"
 #include "las_layout.h"
+#include "list_text.h"
 #include "platform.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,23 +19,16 @@ namespace {
 // opened).
 std::size_t readHead(const std::string &name, unsigned char *head,
                      std::size_t n) {
-    tamarak::File f(tamarak::open_file(name.c_str(), "rb"));
-    return f ? std::fread(head, 1, n, f.get()) : 0;
+    tamarak::Stream f = tamarak::Stream::open(name.c_str(), "rb");
+    return f ? f.read(head, 1, n) : 0;
 }
 
 // Whether the verdict, or the file's first bytes where the verdict came
 // from its name alone, show compressed LAS.
 bool looksCompressed(const std::string &name,
                      const tamarak::LasVerdict &verdict) {
-    using tamarak::LasProblem;
-    switch (verdict.problem) {
-    case LasProblem::wrong_extension:
-    case LasProblem::name_too_short:
-    case LasProblem::no_dot:
-        break;
-    default:
+    if (verdict.status != TAMARAK_BAD_NAME)
         return verdict.compressed;
-    }
     unsigned char head[tamarak::layout::kHeaderBytes];
     return tamarak::examine_header(head, readHead(name, head, sizeof head))
         .compressed;
@@ -46,7 +39,87 @@ std::string compressedNote(const std::string &name) {
            " looks compressed (LAZ); decompress it to LAS first\n";
 }
 
+// The last line of a message that holds any text.
+std::string lastLine(const std::string &message) {
+    const std::size_t end = message.find_last_not_of('\n');
+    if (end == std::string::npos)
+        return {};
+    const std::size_t begin = message.rfind('\n', end);
+    const std::size_t first = begin == std::string::npos ? 0 : begin + 1;
+    return message.substr(first, end - first + 1);
+}
+
+// The one-line reason for a refused file: the last line of the message
+// check_las prints, or for an untyped file the reason it is untyped.
+std::string reasonLine(const std::string &name, const tamarak::LasVerdict &v) {
+    if (v.untyped())
+        return lastLine(tamarak::untyped_message(name.c_str(), v));
+    return lastLine(tamarak::las_message(name.c_str(), v));
+}
+
+// What standard error adds for a refused listed file: a name that is not
+// found and does not read as text was most likely decoded from a list in
+// an encoding without a mark.
+std::string listedRejectionNote(const std::string &name,
+                                const tamarak::LasVerdict &v) {
+    if (v.status == TAMARAK_NOT_FOUND && looksMisencoded(name))
+        return "ptxport: " + name +
+               ": not found; the list may be in another encoding (save it as "
+               "UTF-8, or as UTF-16 with a byte-order mark)\n";
+    return rejectionNote(name, v);
+}
+
+// The reason of a failure, where more can be said than its message.
+std::string noteOf(const Failure &f) {
+    switch (f.step) {
+    case FileStep::lasFile:
+        return rejectionNote(f.names[0], f.verdict);
+    case FileStep::listedFile:
+        return listedRejectionNote(f.names[0], f.verdict);
+    case FileStep::openList:
+    case FileStep::openToRead:
+    case FileStep::openToWrite:
+    case FileStep::read:
+    case FileStep::write:
+    case FileStep::close:
+        return systemErrorLine(f.names[0], f.error());
+    default:
+        return {};
+    }
+}
+
 } // namespace
+
+std::string failureNotes(const Failures &failures) {
+    std::string lines = failures.notes;
+    if (failures.list.empty())
+        return lines;
+    lines += noteOf(failures.list.front());
+    // The tokens of a LAS file read as a list are no names worth a line
+    // each.
+    if (!failures.notes.empty())
+        return lines;
+    for (std::size_t i = 1; i < failures.list.size(); ++i) {
+        const Failure &f = failures.list[i];
+        lines += "ptxport: " + f.names[0] +
+                 ": also refused: " + reasonLine(f.names[0], f.verdict) + "\n";
+    }
+    return lines + failures.types;
+}
+
+std::string typeLines(const std::string &list,
+                      const std::vector<TypeGroup> &groups) {
+    if (groups.size() < 2)
+        return {};
+    std::string lines;
+    for (const TypeGroup &g : groups)
+        lines += "ptxport: " + list + ": " + std::to_string(g.count) +
+                 (g.count == 1 ? " file is" : " files are") + " LAS 1." +
+                 std::to_string(g.type.version_minor()) + " point format " +
+                 std::to_string(g.type.point_format()) + ", the first " +
+                 g.first + "\n";
+    return lines;
+}
 
 std::string systemErrorLine(const std::string &name, int error) {
     if (error == 0)

@@ -1,15 +1,19 @@
 /* SPDX-License-Identifier: MIT */
 // diagnostics.h - the lines ptxport adds on standard error, one per event,
-// to say why something failed or what looks wrong.  Standard output keeps
-// exactly the command's fixed messages; these come in addition.  Each line
-// is made as text, so that validation can hand it back with its verdict.
+// to say why something failed or what looks wrong: every line that begins
+// with "ptxport: " is made here.  Standard output keeps exactly the
+// command's fixed messages; these come in addition.  Each line is made as
+// text, so that validation can hand it back with its failures.
 #ifndef PTXPORT_DIAGNOSTICS_H
 #define PTXPORT_DIAGNOSTICS_H
 
+#include "failure.h"
+#include "las_type.h"
 #include "las_verdict.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ptx {
 
@@ -25,6 +29,23 @@ void noteSystemError(const std::string &name, int error);
 // or that it looks compressed (LAZ).
 std::string rejectionNote(const std::string &name,
                           const tamarak::LasVerdict &verdict);
+
+// What standard error adds to the message of a run's failures: the notes
+// found on the way, the reason of the first failure where one is known and,
+// for a list whose notes are silent, a line for each further refused file
+// and the record types of a mixed list.
+std::string failureNotes(const Failures &failures);
+
+// The files of one record type in a list.
+struct TypeGroup {
+    tamarak::LasType type;
+    std::size_t count = 0;
+    std::string first;
+};
+
+// One line per record type, where a list holds more than one.
+std::string typeLines(const std::string &list,
+                      const std::vector<TypeGroup> &groups);
 
 // A list file that is in fact a LAS file: named with a capital extension,
 // or compressed (LAZ) and named .laz.

@@ -133,11 +133,16 @@ std::string describeHeader(const LAS12Header &h, tamarak::LasType Type) {
     return out;
 }
 
+bool writeHeaderDescription(tamarak::Stream &out, const LAS12Header &h,
+                            tamarak::LasType Type) {
+    const std::string text = ptx::withLineEnds(describeHeader(h, Type));
+    return out.write(text.data(), text.size());
+}
+
 int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
                          tamarak::LasType Type) {
-    const std::string text = ptx::withLineEnds(describeHeader(h, Type));
-    return std::fwrite(text.data(), 1, text.size(), out) == text.size() ? 0
-                                                                        : -1;
+    tamarak::Stream stream(out);
+    return writeHeaderDescription(stream, h, Type) ? 0 : -1;
 }
 
 } // namespace ptx

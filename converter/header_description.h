@@ -5,6 +5,7 @@
 #define PTXPORT_HEADER_DESCRIPTION_H
 
 #include "TAMARAK_LiDAR.h"
+#include "file_handle.h"
 #include "las_type.h"
 
 #include <cstdint>
@@ -17,8 +18,12 @@ namespace ptx {
 std::string describeHeader(const LAS12Header &h, tamarak::LasType Type);
 
 // Writes the description of h to `out`, a binary stream, each line ended
-// with the host's line end.  Returns 0, or -1 if the text could not be
-// written; prints nothing and leaves `out` open.
+// with the host's line end; false if the text could not be written, which
+// `out` keeps.  Prints nothing and leaves `out` open.
+bool writeHeaderDescription(tamarak::Stream &out, const LAS12Header &h,
+                            tamarak::LasType Type);
+
+// writeHeaderDescription for a stream of the caller's: 0, or -1.
 int16_t writeAsciiHeader(std::FILE *out, const LAS12Header &h,
                          tamarak::LasType Type);
 

@@ -119,8 +119,8 @@ class Pipeline {
     std::vector<Slot> &slots_;
     const std::size_t threads_;
     const std::size_t block_bytes_;
-    std::FILE *const in_;
-    std::FILE *const out_;
+    tamarak::Stream in_;  // read one thread at a time, under read_mutex_
+    tamarak::Stream out_; // written by the thread whose turn it is
     Progress *const progress_;
 
     std::mutex read_mutex_; // the input, in file order
@@ -162,11 +162,10 @@ bool Pipeline::readBlock(Slot &s) {
         if (stopped_)
             return false;
     }
-    errno = 0;
-    const std::size_t got = std::fread(s.records.get(), 1, block_bytes_, in_);
+    const std::size_t got = in_.read(s.records.get(), 1, block_bytes_);
     input_ended_ = got < block_bytes_;
-    if (input_ended_ && std::ferror(in_)) {
-        stop(failed(FileStep::read, FileRole::las));
+    if (in_.failed()) {
+        stop(failed(FileStep::read, FileRole::las, in_));
         return false;
     }
     s.seq = blocks_read_++;
@@ -188,10 +187,8 @@ bool Pipeline::awaitTurn(const Slot &s) {
 // has stopped the run.
 bool Pipeline::writeBlock(Slot &s) {
     for (;;) {
-        errno = 0;
-        if (s.text_used != 0 &&
-            std::fwrite(s.text.get(), 1, s.text_used, out_) != s.text_used) {
-            stop(failed(FileStep::write, FileRole::points));
+        if (s.text_used != 0 && !out_.write(s.text.get(), s.text_used)) {
+            stop(failed(FileStep::write, FileRole::points, out_));
             return false;
         }
         if (s.formatted == s.count)

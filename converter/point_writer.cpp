@@ -15,9 +15,9 @@ Failure writeAsciiPoints(int format, tamarak::LasType type,
                          std::uint64_t record_bytes, Progress *progress,
                          RowFormatterLookup formatters) {
     const std::string names = ptx::columnNames(format, type);
-    errno = 0;
-    if (std::fwrite(names.data(), 1, names.size(), out) != names.size())
-        return failed(FileStep::write, FileRole::points);
+    tamarak::Stream stream(out);
+    if (!stream.write(names.data(), names.size()))
+        return failed(FileStep::write, FileRole::points, stream);
     const ptx::RowFormatter rows = formatters(format, type);
     if (!rows)
         return {};

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// run_driver.cpp - the conversion phase of ptxport.  Only this unit and the
-// validation report to the user; the writers it calls return what failed.
+// run_driver.cpp - the conversion phase of ptxport.  Only this unit reports
+// to the user; validation and the writers it calls return what failed.
 #include "run_driver.h"
 
 #include "TAMARAK_LiDAR.h"
+#include "command_messages.h"
 #include "cpu_count.h"
 #include "diagnostics.h"
 #include "failure.h"
@@ -15,7 +16,6 @@
 #include "point_writer.h"
 #include "run_validation.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -25,11 +25,16 @@
 
 namespace ptx {
 
-using tamarak::File;
+using tamarak::message_text;
+using tamarak::Stream;
 
 namespace {
 
 constexpr int kFailed = -1;
+
+void print(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
+}
 
 const std::string &nameOf(const LasFileNames &file, FileRole role) {
     switch (role) {
@@ -43,34 +48,21 @@ const std::string &nameOf(const LasFileNames &file, FileRole role) {
     return file.las;
 }
 
-// Tells a failure: its message on standard output, and the system's
-// reason, where there is one, on standard error.
-int report(const Failure &f, const LasFileNames &file) {
-    const std::string &name = nameOf(file, f.file);
-    const char *message = "";
-    switch (f.step) {
-    case FileStep::openToRead:
-        message = "\nCannot open binary file %s for reading\n\n";
-        break;
-    case FileStep::openToWrite:
-        message = "\nFailed to open file %s for writing\n";
-        break;
-    case FileStep::read:
-        message = "\nError reading binary file %s\n";
-        break;
-    case FileStep::write:
-    case FileStep::close:
-        message = "\nFailed to write file %s\n";
-        break;
-    case FileStep::recheck:
-        message = "\nFile %s has changed since it was validated\n";
-        break;
-    case FileStep::none:
-        return 0;
-    }
-    std::printf(message, name.c_str());
-    noteSystemError(name, f.error);
+// Tells a run's failures: the first one's message on standard output, and
+// what standard error adds.
+int report(const Failures &failures) {
+    std::fputs(failureMessage(failures.list.front()).c_str(), stdout);
+    std::fputs(failureNotes(failures).c_str(), stderr);
     return kFailed;
+}
+
+int report(Failure f, const LasFileNames &file) {
+    f.names = {nameOf(file, f.file)};
+    return report(Failures{{std::move(f)}, {}, {}});
+}
+
+int report(FileStep step) {
+    return report(Failures{{refused(step)}, {}, {}});
 }
 
 // The bytes from the first record to the end of the file, where its size
@@ -84,37 +76,37 @@ uint64_t recordBytes(const std::string &name, const LAS12Header &h) {
 
 // Closes a stream that was written, unless an earlier step failed; a close
 // that loses data is the failure then.
-Failure closeWritten(File &f, Failure earlier, FileRole role) {
-    errno = 0;
-    if (std::fclose(f.release()) != 0 && !earlier)
-        return failed(FileStep::close, role);
+Failure closeWritten(Stream &f, Failure earlier, FileRole role) {
+    if (!f.close() && !earlier)
+        return failed(FileStep::close, role, f);
     return earlier;
 }
 
 // Reads the public header and positions the file at its first record.  The
 // file was validated before the run began; it must still be what it was.
-Failure readHeader(std::FILE *in, tamarak::LasType type, LAS12Header &h) {
+Failure readHeader(Stream &in, tamarak::LasType type, LAS12Header &h) {
     unsigned char image[tamarak::layout::kHeaderBytes];
-    errno = 0;
-    if (std::fread(image, sizeof image, 1, in) != 1)
-        return failed(FileStep::read, FileRole::las);
+    if (in.read(image, sizeof image, 1) != 1)
+        return failed(FileStep::read, FileRole::las, in);
     h = tamarak::decode_header(image);
-    if (!tamarak::header_declares_type(image, type))
-        return {FileStep::recheck, FileRole::las, 0};
-    if (tamarak::seek_to(in, h.OffsetToData) != 0)
-        return failed(FileStep::read, FileRole::las);
+    if (!tamarak::header_declares_type(image, type)) {
+        Failure f{FileStep::recheck, FileRole::las, {}, {}};
+        f.verdict.status = TAMARAK_CHANGED;
+        return f;
+    }
+    if (!in.seek(h.OffsetToData))
+        return failed(FileStep::read, FileRole::las, in);
     return {};
 }
 
 Failure writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
                         tamarak::LasType type) {
-    File out(tamarak::open_file(file.header.c_str(), ptx::kOutputFileMode));
+    Stream out = Stream::open(file.header.c_str(), ptx::kOutputFileMode);
     if (!out)
-        return failed(FileStep::openToWrite, FileRole::header);
-    errno = 0;
+        return failed(FileStep::openToWrite, FileRole::header, out);
     Failure f;
-    if (writeAsciiHeader(out.get(), h, type) != 0)
-        f = failed(FileStep::write, FileRole::header);
+    if (!writeHeaderDescription(out, h, type))
+        f = failed(FileStep::write, FileRole::header, out);
     return closeWritten(out, f, FileRole::header);
 }
 
@@ -133,9 +125,9 @@ Failure writePoints(const RunPlan &plan, const RunOptions &options,
 Failure writePointFile(const RunPlan &plan, const RunOptions &options,
                        const LasFileNames &file, const LAS12Header &h,
                        std::FILE *in, PointSlots &slots) {
-    File out(tamarak::open_file(file.points.c_str(), ptx::kOutputFileMode));
+    Stream out = Stream::open(file.points.c_str(), ptx::kOutputFileMode);
     if (!out)
-        return failed(FileStep::openToWrite, FileRole::points);
+        return failed(FileStep::openToWrite, FileRole::points, out);
     const uint64_t record_bytes = recordBytes(file.las, h);
     const Failure f =
         writePoints(plan, options, file, h, record_bytes, in, out.get(), slots);
@@ -151,15 +143,15 @@ Failure writePointFile(const RunPlan &plan, const RunOptions &options,
 Failure convertFile(const RunPlan &plan, const RunOptions &options,
                     std::size_t t, LAS12Header &h, PointSlots &slots) {
     const LasFileNames &file = plan.files[t];
-    File in(tamarak::open_file(file.las.c_str(), "rb"));
+    Stream in = Stream::open(file.las.c_str(), "rb");
     if (!in)
-        return failed(FileStep::openToRead, FileRole::las);
-    std::printf("Input LAS File:     %s\n", file.las.c_str());
-    std::printf("Output ASCII File:  %s\n", file.points.c_str());
+        return failed(FileStep::openToRead, FileRole::las, in);
+    print(message_text(msg::kInputFile.text, file.las.c_str()));
+    print(message_text(msg::kOutputFile.text, file.points.c_str()));
     if (plan.list_mode)
-        std::printf("%zu / %zu\n\n", t + 1, plan.files.size());
+        print(message_text(msg::kListPosition.text, t + 1, plan.files.size()));
 
-    if (Failure f = readHeader(in.get(), plan.type, h))
+    if (Failure f = readHeader(in, plan.type, h))
         return f;
     warnIfScaleTooFine(file.las, h.XScaleFactor, h.YScaleFactor);
     if (Failure f = writeHeaderFile(file, h, plan.type))
@@ -174,34 +166,26 @@ int convertRun(const RunPlan &plan, const RunOptions &options) {
     credits();
     // The header block and the point slots serve every file of the run.
     const std::unique_ptr<LAS12Header> header(new (std::nothrow) LAS12Header);
-    if (!header) {
-        std::printf("\nCannot allocate memory for LAS header\n");
-        return kFailed;
-    }
+    if (!header)
+        return report(FileStep::noMemoryForHeader);
     PointSlots slots(options.workers ? options.workers : usableCpuCount(),
                      plan.type.record_size(), options.records_per_block);
-    if (!slots.ready()) {
-        std::printf("Failed to allocate memory for 1 record of data "
-                    "structure\n");
-        return kFailed;
-    }
+    if (!slots.ready())
+        return report(FileStep::noMemoryForRecords);
     for (std::size_t t = 0; t < plan.files.size(); ++t)
         if (const Failure f = convertFile(plan, options, t, *header, slots))
             return report(f, plan.files[t]);
 
     const auto finishTime = std::chrono::steady_clock::now();
     const std::chrono::duration<double> elapsed = finishTime - beginTime;
-    std::printf("\nElapsed time: %.3f seconds\n\n", elapsed.count());
+    print(message_text(msg::kElapsed.text, elapsed.count()));
     return 0;
 }
 
 int runPtxport(int argc, char **argv, const RunOptions &options) {
     const Validation validation = validateRun(argc, argv);
-    if (const Refusal *refusal = std::get_if<Refusal>(&validation)) {
-        std::fputs(refusal->message.c_str(), stdout);
-        std::fputs(refusal->reasons.c_str(), stderr);
-        return kFailed;
-    }
+    if (const Failures *failures = std::get_if<Failures>(&validation))
+        return report(*failures);
     const RunPlan &plan = std::get<RunPlan>(validation);
     std::fputs(plan.notes.c_str(), stderr);
     return convertRun(plan, options);

@@ -5,6 +5,7 @@
 #ifndef PTXPORT_RUN_VALIDATION_H
 #define PTXPORT_RUN_VALIDATION_H
 
+#include "failure.h"
 #include "run_plan.h"
 
 #include <string>
@@ -12,17 +13,9 @@
 
 namespace ptx {
 
-// Why validation refuses a run: the command's message for the first check
-// that failed, exactly as standard output shows it, and the lines that
-// standard error adds (the system's reason, every further refused file of
-// a list, the record types of a mixed list).
-struct Refusal {
-    std::string message;
-    std::string reasons;
-};
-
-// The run to make, or why there is none.
-using Validation = std::variant<RunPlan, Refusal>;
+// The run to make, or why there is none: the first check that failed and,
+// for a list, every further refused file.
+using Validation = std::variant<RunPlan, Failures>;
 
 // Validates the command line and every input.  Prints nothing and never
 // ends the process: the caller reports a refusal.

@@ -2,6 +2,7 @@
 // argument_checks.cpp - checks of command-line arguments that the suite's
 // other tools take: a yes/no flag and the name of a DEM file.
 #include "TAMARAK_LiDAR.h"
+#include "messages.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,8 +29,8 @@ bool header_file_present(const char *str) noexcept {
     return file_access(header.c_str()) == 0;
 }
 
-[[noreturn]] void reject_dem(const char *line) {
-    std::printf("%s\n", line);
+[[noreturn]] void reject_dem(const tamarak::Message &message) {
+    std::fputs(message.text, stdout);
     std::exit(-1);
 }
 
@@ -40,7 +41,7 @@ extern "C" {
 int16_t check_YN(const char *text) {
     if (text != nullptr && is_yes_no(text))
         return 0;
-    std::printf("\nASCII Header Flag should be either Y (y) or N (n)\n");
+    std::fputs(tamarak::msg::kYesNo.text, stdout);
     return -1;
 }
 
@@ -53,15 +54,13 @@ void check_DEM(const char *str) {
         str = "";
     if (check_file_extension(str, "asc") != 0 &&
         check_file_extension(str, "flt") != 0)
-        reject_dem("\nDEM file extension should be either '.asc' (ASCII) or "
-                   "'.flt' (floating point binary)");
+        reject_dem(tamarak::msg::kDemExtension);
     if (check_file_extension(str, "flt") != 0)
         return;
 
     if (header_file_present(str))
         return;
-    reject_dem("\nFloating point binary DEM files also require a ASCII header "
-               "file ('.hdr')");
+    reject_dem(tamarak::msg::kDemHeader);
 }
 
 } // extern "C"

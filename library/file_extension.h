@@ -19,6 +19,10 @@ Extension match_extension(const char *filename, const char *extension);
 // two results, which each caller reports in its own way or not at all.
 std::string extension_message(const char *filename, Extension match);
 
+// What check_file_extension prints for a name: why it does not end in
+// extension, or nothing for one that does.
+std::string name_message(const char *filename, const char *extension);
+
 } // namespace tamarak
 
 #endif

@@ -14,11 +14,11 @@
 #include "las_layout.h"
 #include "las_type.h"
 #include "las_verdict.h"
+#include "messages.h"
 #include "platform.h"
 #include "scaled_value.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,25 +37,12 @@ namespace {
 // constant whatever the point count, and each read is one large system call.
 constexpr std::size_t kBlockBytes = 256 * 1024;
 
-// How an update ended; every failure but no_memory carries the error
-// number that the failing call left, where it left one.
-enum class Outcome : int16_t {
-    updated,
-    cannot_open,
-    no_memory,
-    changed,
-    read_failed,
-    too_many_points,
-    write_failed
-};
+// How an update ended: TAMARAK_OK, or the failure of the update itself
+// (the file's verdict comes before).
+using tamarak::Result;
 
-struct Result {
-    Outcome outcome = Outcome::updated;
-    int error = 0;
-};
-
-Result failure(Outcome outcome) {
-    return {outcome, errno};
+Result failure(tamarak_status status, const Stream &s) {
+    return {status, s.error()};
 }
 
 // What the scan learns from the point records.
@@ -93,17 +80,16 @@ void tally_block(std::span<const unsigned char> block, std::size_t size,
 
 // Reads whole records from the stream's position to the end of the file; a
 // final fragment shorter than one record is not counted.
-Result scan_records(std::FILE *f, std::size_t size, Tally &t) {
+Result scan_records(Stream &f, std::size_t size, Tally &t) {
     const std::size_t per_block = kBlockBytes / size;
     std::unique_ptr<unsigned char[]> block(
         new (std::nothrow) unsigned char[per_block * size]);
     if (!block)
-        return {Outcome::no_memory, 0};
+        return {TAMARAK_NO_MEMORY, 0};
     for (;;) {
-        errno = 0;
-        const std::size_t got = std::fread(block.get(), size, per_block, f);
-        if (got < per_block && std::ferror(f))
-            return failure(Outcome::read_failed);
+        const std::size_t got = f.read(block.get(), size, per_block);
+        if (f.failed())
+            return failure(TAMARAK_READ_FAILED, f);
         tally_block({block.get(), got * size}, size, t);
         if (got < per_block)
             return {};
@@ -132,24 +118,18 @@ void store_tally(unsigned char *header, const Tally &t) {
 
 // Writes the header image back at the start of the file and closes it; the
 // close is part of the write, since it may be where the data is lost.
-Result write_and_close(File &f, const unsigned char *header) {
-    errno = 0;
+Result write_and_close(Stream &f, const unsigned char *header) {
     const bool written =
-        seek_to(f.get(), 0) == 0 &&
-        std::fwrite(header, 1, kHeaderBytes, f.get()) == kHeaderBytes &&
-        std::fflush(f.get()) == 0;
-    const int error = errno;
-    const bool closed = std::fclose(f.release()) == 0;
-    if (!written)
-        return {Outcome::write_failed, error};
-    return closed ? Result{} : failure(Outcome::write_failed);
+        f.seek(0) && f.write(header, kHeaderBytes) && f.flush();
+    if (!f.close() || !written)
+        return failure(TAMARAK_WRITE_FAILED, f);
+    return {};
 }
 
 Result recompute(const char *filename, LasType type) {
-    errno = 0;
-    File f(open_file(filename, "r+b"));
+    Stream f = Stream::open(filename, "r+b");
     if (!f)
-        return failure(Outcome::cannot_open);
+        return failure(TAMARAK_OPEN_FAILED, f);
     // The scan reads large blocks itself; unbuffered, a failed header write
     // also leaves nothing behind that a later close could still write.
     // Should this fail the stream stays buffered, which is merely slower.
@@ -158,26 +138,24 @@ Result recompute(const char *filename, LasType type) {
     unsigned char header[kHeaderBytes];
     // The file may have been replaced since it was checked; records scanned
     // in steps of another size would give wrong statistics.
-    errno = 0;
-    if (std::fread(header, 1, sizeof header, f.get()) != sizeof header) {
-        if (std::ferror(f.get()))
-            return failure(Outcome::read_failed);
-        return {Outcome::changed, 0};
+    if (f.read(header, 1, sizeof header) != sizeof header) {
+        if (f.failed())
+            return failure(TAMARAK_READ_FAILED, f);
+        return {TAMARAK_CHANGED, 0};
     }
     if (!header_declares_type(header, type))
-        return {Outcome::changed, 0};
+        return {TAMARAK_CHANGED, 0};
     // OffsetToData may reach 4 GiB - 1: seek_to takes any 64-bit offset.
-    errno = 0;
-    if (seek_to(f.get(), load_u32(header + kOffsetToDataAt)) != 0)
-        return failure(Outcome::read_failed);
+    if (!f.seek(load_u32(header + kOffsetToDataAt)))
+        return failure(TAMARAK_READ_FAILED, f);
 
     Tally t;
-    const Result scanned = scan_records(f.get(), type.record_size(), t);
-    if (scanned.outcome != Outcome::updated)
+    const Result scanned = scan_records(f, type.record_size(), t);
+    if (scanned.status != TAMARAK_OK)
         return scanned;
     // The header cannot hold a larger count; a wrapped one would be a lie.
     if (t.records > std::numeric_limits<uint32_t>::max())
-        return {Outcome::too_many_points, 0};
+        return {TAMARAK_TOO_MANY_POINTS, 0};
     store_tally(header, t);
     return write_and_close(f, header);
 }
@@ -190,9 +168,13 @@ struct Update {
 
 Update update_silently(const char *filename) {
     Update u{examine_las(filename), {}};
-    if (u.verdict.problem == LasProblem::none)
+    if (u.verdict.ok())
         u.result = recompute(filename, u.verdict.type);
     return u;
+}
+
+void print(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
 }
 
 } // namespace
@@ -201,32 +183,27 @@ namespace tamarak {
 
 int16_t try_update_header(const char *filename) {
     const Update u = update_silently(filename);
-    std::fputs(las_message(filename, u.verdict).c_str(), stdout);
-    if (u.verdict.problem == LasProblem::untyped)
-        std::fputs(untyped_message(filename, u.verdict).c_str(), stdout);
-    if (u.verdict.problem != LasProblem::none)
+    print(las_message(filename, u.verdict));
+    if (u.verdict.untyped())
+        print(untyped_message(filename, u.verdict));
+    if (!u.verdict.ok())
         return -1;
-    switch (u.result.outcome) {
-    case Outcome::updated:
-        std::printf("\rHeader of file %s has been updated    ", filename);
+    const Message *message = &msg::kUpdateFailed;
+    switch (u.result.status) {
+    case TAMARAK_OK:
+        print(message_text(msg::kHeaderUpdated.text, filename));
         std::fflush(stdout);
         return 0;
-    case Outcome::cannot_open:
-        std::printf("\nCannot open binary file %s for header update\n\n",
-                    filename);
+    case TAMARAK_OPEN_FAILED:
+        message = &msg::kCannotOpenForUpdate;
         break;
-    case Outcome::no_memory:
-        std::printf("\nCannot allocate memory for storing a record of "
-                    "information from %s\n",
-                    filename);
+    case TAMARAK_NO_MEMORY:
+        message = &msg::kNoMemoryForUpdate;
         break;
-    case Outcome::changed:
-    case Outcome::read_failed:
-    case Outcome::too_many_points:
-    case Outcome::write_failed:
-        std::printf("\nFailed to update header of %s\n", filename);
+    default:
         break;
     }
+    print(message_text(message->text, filename));
     return -1;
 }
 
@@ -235,38 +212,10 @@ int16_t try_update_header(const char *filename) {
 extern "C" int16_t update_header_status(const char *filename,
                                         int *error_number) {
     const Update u = update_silently(filename);
-    int16_t status = TAMARAK_OK;
-    int error = u.verdict.error;
-    if (u.verdict.problem != LasProblem::none) {
-        status = status_of(u.verdict);
-    } else {
-        error = u.result.error;
-        switch (u.result.outcome) {
-        case Outcome::updated:
-            break;
-        case Outcome::cannot_open:
-            status = TAMARAK_OPEN_FAILED;
-            break;
-        case Outcome::no_memory:
-            status = TAMARAK_NO_MEMORY;
-            break;
-        case Outcome::changed:
-            status = TAMARAK_CHANGED;
-            break;
-        case Outcome::read_failed:
-            status = TAMARAK_READ_FAILED;
-            break;
-        case Outcome::too_many_points:
-            status = TAMARAK_TOO_MANY_POINTS;
-            break;
-        case Outcome::write_failed:
-            status = TAMARAK_WRITE_FAILED;
-            break;
-        }
-    }
+    const Result &r = u.verdict.ok() ? u.result : u.verdict;
     if (error_number)
-        *error_number = error;
-    return status;
+        *error_number = r.error;
+    return static_cast<int16_t>(r.status);
 }
 
 extern "C" void update_header(const char *filename) {

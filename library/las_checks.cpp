@@ -9,6 +9,7 @@
 #include "file_extension.h"
 #include "file_handle.h"
 #include "las_verdict.h"
+#include "messages.h"
 #include "platform.h"
 
 #include <cstdio>
@@ -35,7 +36,7 @@ bool numeric_argument_is_valid(const char *str) {
 }
 
 std::string numeric_argument_message(const char *str) {
-    return std::string("\nInvalid argument value (") + str + ")\n";
+    return message_text(msg::kInvalidNumber.text, str);
 }
 
 Extension match_extension(const char *filename, const char *extension) {
@@ -52,15 +53,21 @@ Extension match_extension(const char *filename, const char *extension) {
 std::string extension_message(const char *filename, Extension match) {
     switch (match) {
     case Extension::too_short:
-        return std::string("\nFile name (") + filename + ") is too short\n";
+        return message_text(msg::kNameTooShort.text, filename);
     case Extension::no_dot:
-        return std::string("\nExtension of file ") + filename +
-               " should be preceeded by a dot (.)\n";
+        return message_text(msg::kNoDot.text, filename);
     case Extension::matches:
     case Extension::differs:
         break;
     }
     return {};
+}
+
+std::string name_message(const char *filename, const char *extension) {
+    const Extension match = match_extension(filename, extension);
+    if (match == Extension::differs)
+        return message_text(msg::kWrongExtension.text, filename, extension);
+    return extension_message(filename, match);
 }
 
 } // namespace tamarak
@@ -76,38 +83,24 @@ void print(const std::string &text) {
 extern "C" {
 
 int16_t file_access(const char *filename) {
-    File f(open_file(filename, "r"));
-    if (f)
+    if (Stream::open(filename, "r"))
         return 0;
-    std::printf("Unable to open file %s in file_access()\n", filename);
+    print(message_text(msg::kUnableToOpen.text, filename));
     return -1;
 }
 
 int16_t check_file_extension(const char *filename, const char *extension) {
-    const Extension match = match_extension(filename, extension);
-    if (match == Extension::matches)
+    if (match_extension(filename, extension) == Extension::matches)
         return 0;
-    if (match == Extension::differs)
-        std::printf("\nFile extension of %s is not .%s\n", filename, extension);
-    else
-        print(extension_message(filename, match));
+    print(name_message(filename, extension));
     return -1;
 }
 
 void error_msg(int i, const char *text) {
-    switch (i) {
-    case 1:
-        std::printf("\nFile %s does NOT exist\n", text);
-        break;
-    case 2:
-        std::printf("\nFile %s already exists\n", text);
-        break;
-    case 3:
-        std::printf("\nSame file name (%s) has been specified twice\n", text);
-        break;
-    default:
-        break;
-    }
+    static const Message *const messages[] = {
+        &msg::kDoesNotExist, &msg::kAlreadyExists, &msg::kSpecifiedTwice};
+    if (i >= 1 && i <= 3)
+        print(message_text(messages[i - 1]->text, text));
 }
 
 int16_t check_las(const char *filename) {
@@ -120,10 +113,10 @@ int16_t check_las_status(const char *filename, int16_t *las_type,
                          int *error_number) {
     const LasVerdict v = examine_las(filename);
     if (las_type)
-        *las_type = v.problem == LasProblem::none ? v.type.code() : 0;
+        *las_type = v.ok() ? v.type.code() : 0;
     if (error_number)
         *error_number = v.error;
-    return status_of(v);
+    return static_cast<int16_t>(v.status);
 }
 
 void check_numeric_argument(const char *str) {

@@ -10,7 +10,7 @@ namespace tamarak {
 
 bool header_declares_type(const unsigned char *header, LasType type) {
     const LasVerdict v = examine_header(header, layout::kHeaderBytes);
-    return type.valid() && v.problem == LasProblem::none && v.type == type;
+    return type.valid() && v.ok() && v.type == type;
 }
 
 } // namespace tamarak

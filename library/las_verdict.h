@@ -8,6 +8,7 @@
 #define TAMARAK_LAS_VERDICT_H
 
 #include "las_type.h"
+#include "status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,56 +16,47 @@
 
 namespace tamarak {
 
-// The tests of check_las, in the order it makes them; the first that
-// fails is the verdict.
-enum class LasProblem : uint8_t {
-    none,            // a LAS file of a type the suite handles
-    missing,         // cannot be opened for reading
-    name_too_short,  // four characters or fewer
-    no_dot,          // no dot before the last three characters
-    wrong_extension, // an extension other than "las"
-    cannot_open,     // the binary open failed after the first succeeded
-    not_las,         // no signature, or the header ends early
-    major_version,   // not LAS 1.x
-    minor_version,   // LAS 1.3 or later
-    point_format,    // a point data format above 3
-    record_length,   // a record length that is not the format's
-    untyped,         // LAS 1.0 or 1.1 declaring point data format 2 or 3
-};
-
-struct LasVerdict {
-    LasProblem problem = LasProblem::none;
-    LasType type;      // with LasProblem::none
+// The status of the first test of check_las that fails, its errno, and the
+// header bytes read on the way, from which each message follows.
+struct LasVerdict : Result {
+    LasType type;      // with TAMARAK_OK
     uint8_t major = 0; // the header bytes, as far as they were read
     uint8_t minor = 0;
     uint8_t format = 0;
     uint16_t length = 0;
-    int error = 0;           // errno of a failed open
     bool compressed = false; // a LAS signature and a LAZ point format
+
+    bool ok() const { return status == TAMARAK_OK; }
+
+    // LAS 1.0 or 1.1 declaring point data format 2 or 3, on which check_las
+    // is silent: any other unsupported format is above 3.
+    bool untyped() const {
+        return status == TAMARAK_UNSUPPORTED_FORMAT && format <= 3;
+    }
 
     // The result check_las gives: the type's code, 0 for an untyped file,
     // -1 for any other problem.
     int16_t code() const {
-        if (problem == LasProblem::none)
+        if (ok())
             return type.code();
-        return problem == LasProblem::untyped ? 0 : -1;
+        return untyped() ? 0 : -1;
     }
 };
 
-// The status of the library's reporting routines for a verdict.
-int16_t status_of(const LasVerdict &v);
-
 // Opens the file, reads its public header and closes it again; prints
-// nothing.
+// nothing.  The tests, in the order check_las makes them: the file opens
+// for reading (else TAMARAK_NOT_FOUND), its name ends in ".las"
+// (TAMARAK_BAD_NAME), it opens as binary (TAMARAK_OPEN_FAILED), then the
+// header tests of examine_header.
 LasVerdict examine_las(const char *filename);
 
 // The header tests alone, on the first `got` bytes of a file (a header
-// image of at most 227 bytes).  Gives none, untyped or a problem from
-// not_las on.
+// image of at most 227 bytes).  Gives TAMARAK_OK or a status from
+// TAMARAK_NOT_LAS on.
 LasVerdict examine_header(const unsigned char *header, std::size_t got);
 
-// What check_las prints for a verdict, byte for byte; empty for none and
-// for untyped, on which check_las is silent.
+// What check_las prints for a verdict, byte for byte; empty for TAMARAK_OK
+// and for an untyped file, on which check_las is silent.
 std::string las_message(const char *filename, const LasVerdict &v);
 
 // Why an untyped file cannot be used: its point data format is not one of

@@ -2,6 +2,7 @@
 // Validation of a list goes on past the first refused file: standard output
 // keeps the first refusal's message alone, standard error names every
 // further refused file and, for a list of mixed record types, each type.
+#include "diagnostics.h"
 #include "las_fixture.h"
 #include "run_command.h"
 #include "run_validation.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 using namespace ptx;
 
@@ -39,6 +41,18 @@ std::size_t countOf(const std::string &text, const std::string &piece) {
     return n;
 }
 
+// What the command prints for a refusal: standard output and error.
+struct Refusal {
+    std::string message, reasons;
+};
+
+std::optional<Refusal> refusalOf(const Validation &v) {
+    const Failures *f = std::get_if<Failures>(&v);
+    if (!f)
+        return std::nullopt;
+    return Refusal{failureMessage(f->list.front()), failureNotes(*f)};
+}
+
 } // namespace
 
 TEST(ListRefusals, ThousandFilesThreeBadAllNamed) {
@@ -61,8 +75,8 @@ TEST(ListRefusals, ThousandFilesThreeBadAllNamed) {
     writeList(dir / "tiles.txt", names);
 
     const Validation v = validateList(dir / "tiles.txt");
-    const Refusal *r = std::get_if<Refusal>(&v);
-    ASSERT_NE(r, nullptr);
+    const std::optional<Refusal> r = refusalOf(v);
+    ASSERT_TRUE(r);
     EXPECT_EQ(r->message, "Unable to open file " + names[10] +
                               " in file_access()\n\nFile " + names[10] +
                               " does NOT exist\n" + names[10] + " (listed in " +
@@ -105,8 +119,8 @@ TEST(ListRefusals, MixedTypesOneLinePerType) {
     const std::string list = (dir / "mixed.txt").string();
 
     const Validation v = validateList(dir / "mixed.txt");
-    const Refusal *r = std::get_if<Refusal>(&v);
-    ASSERT_NE(r, nullptr);
+    const std::optional<Refusal> r = refusalOf(v);
+    ASSERT_TRUE(r);
     EXPECT_EQ(r->message, "\nType of file " + names[2] +
                               " differs from that of previous files in " +
                               list + "\n");

@@ -391,7 +391,7 @@ TEST(Failures, WriteErrorAndReadErrorAreReported) {
     ASSERT_NE(full, nullptr);
     const Failure written = writeAsciiPoints(0, lasType(6), h, in, full, slots);
     EXPECT_EQ(written.step, FileStep::write);
-    EXPECT_EQ(written.error, ENOSPC);
+    EXPECT_EQ(written.error(), ENOSPC);
     std::fclose(full);
     std::fclose(in);
 
@@ -400,7 +400,7 @@ TEST(Failures, WriteErrorAndReadErrorAreReported) {
     std::FILE *out = std::tmpfile();
     const Failure read = writeAsciiPoints(0, lasType(6), h, folder, out, slots);
     EXPECT_EQ(read.step, FileStep::read);
-    EXPECT_EQ(read.error, EISDIR);
+    EXPECT_EQ(read.error(), EISDIR);
     std::fclose(out);
     std::fclose(folder);
 }

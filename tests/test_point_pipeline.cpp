@@ -198,7 +198,7 @@ TEST(Workers, FailuresStopTheWholePipeline) {
             std::fclose(fout);
             EXPECT_EQ(f.step, c.step) << c.what;
             EXPECT_EQ(f.file, c.file) << c.what;
-            EXPECT_EQ(f.error, c.error) << c.what << " workers " << workers;
+            EXPECT_EQ(f.error(), c.error) << c.what << " workers " << workers;
             // Whatever reached the output is the start of the rows, and
             // no row of a record at or beyond the failed read.
             const std::size_t rows = static_cast<std::size_t>(
