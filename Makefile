@@ -99,8 +99,9 @@ compare-builds: compare-tools
 	  --work build/compare-builds $(COMPARE_FLAGS)
 
 # ---- Windows: MinGW-w64, run under Wine ----------------------------------
-WINE = WINEPREFIX=$(CURDIR)/build-windows/wineprefix WINEDEBUG=-all \
-  WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 tools/with_wineserver.sh
+WINE_ENV = WINEPREFIX=$(CURDIR)/build-windows/wineprefix WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+WINE = $(WINE_ENV) tools/with_wineserver.sh
 windows:
 	$(call ensure,windows)
 	$(call preset,windows)
@@ -108,7 +109,7 @@ windows:
 	$(CMAKE) --install build-windows --prefix build-windows/dist --strip
 wine: windows compare-tools
 	$(call ensure,test-windows)
-	test -f build-windows/wineprefix/system.reg || $(WINE) wineboot -i
+	test -f build-windows/wineprefix/system.reg || $(WINE_ENV) wineboot -i
 test-windows: wine
 	$(WINE) ctest --preset windows
 	$(WINE) $(compare) --windows --stderr --work build-windows/compare \
