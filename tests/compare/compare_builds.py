@@ -201,10 +201,14 @@ class Comparison:
         # The command always prints before it ends, and never ends with
         # status 1: a silent status 1 is Wine failing to start the program
         # (seen on a loaded machine), not a result.  Such a run is tried
-        # again, at most twice, and said.  (The probe's statuses are its
-        # routines' results, so its runs are taken as they come.)
+        # again, at most twice, and said.  The probe's statuses are its
+        # routines' results, so a probe run is tried again only where it
+        # also left every file as it was: a routine that ran and failed
+        # silently is taken as it came.
         for _ in range(2):
-            if probe or not side.runner or code != 1 or stdout or stderr:
+            if not side.runner or code != 1 or stdout or stderr:
+                break
+            if probe and self.snapshot(side.folder) != before:
                 break
             print(f"NOTE: {side.name}: silent status 1 from {side.runner[0]}, "
                   f"run again: {' '.join(argv)}", flush=True)
