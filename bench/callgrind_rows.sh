@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # callgrind_rows.sh - instructions a whole ptxport run takes on one CPU, per
 # format, on the same lasgen files: the measure that shows whether a change
 # to the point path made it slower, free of this machine's timing noise.
