@@ -25,16 +25,12 @@
 
 namespace ptx {
 
-using tamarak::message_text;
+using tamarak::message_print;
 using tamarak::Stream;
 
 namespace {
 
 constexpr int kFailed = -1;
-
-void print(const std::string &text) {
-    std::fputs(text.c_str(), stdout);
-}
 
 const std::string &nameOf(const LasFileNames &file, FileRole role) {
     switch (role) {
@@ -146,10 +142,10 @@ Failure convertFile(const RunPlan &plan, const RunOptions &options,
     Stream in = Stream::open(file.las.c_str(), "rb");
     if (!in)
         return failed(FileStep::openToRead, FileRole::las, in);
-    print(message_text(msg::kInputFile.text, file.las.c_str()));
-    print(message_text(msg::kOutputFile.text, file.points.c_str()));
+    message_print(msg::kInputFile.text, file.las.c_str());
+    message_print(msg::kOutputFile.text, file.points.c_str());
     if (plan.list_mode)
-        print(message_text(msg::kListPosition.text, t + 1, plan.files.size()));
+        message_print(msg::kListPosition.text, t + 1, plan.files.size());
 
     if (Failure f = readHeader(in, plan.type, h))
         return f;
@@ -178,7 +174,7 @@ int convertRun(const RunPlan &plan, const RunOptions &options) {
 
     const auto finishTime = std::chrono::steady_clock::now();
     const std::chrono::duration<double> elapsed = finishTime - beginTime;
-    print(message_text(msg::kElapsed.text, elapsed.count()));
+    message_print(msg::kElapsed.text, elapsed.count());
     return 0;
 }
 

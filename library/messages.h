@@ -20,6 +20,10 @@ struct Message {
 // The text of a message with its arguments, NUL bytes included.
 [[gnu::format(printf, 1, 2)]] std::string message_text(const char *text, ...);
 
+// An entry printed on standard output straight away, as printf prints it:
+// for the console lines of every run, which need no string of their own.
+[[gnu::format(printf, 1, 2)]] void message_print(const char *text, ...);
+
 namespace msg {
 
 constexpr Message kUnableToOpen{
