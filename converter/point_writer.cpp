@@ -12,13 +12,12 @@ namespace ptx {
 Failure writeAsciiPoints(int format, tamarak::LasType type,
                          const LAS12Header &header, std::FILE *in,
                          std::FILE *out, PointSlots &slots,
-                         std::uint64_t record_bytes, Progress *progress,
-                         RowFormatterLookup formatters) {
+                         std::uint64_t record_bytes, Progress *progress) {
     const std::string names = ptx::columnNames(format, type);
     tamarak::Stream stream(out);
     if (!stream.write(names.data(), names.size()))
         return failed(FileStep::write, FileRole::points, stream);
-    const ptx::RowFormatter rows = formatters(format, type);
+    const ptx::RowFormatter rows = rowFormatterFor(format, type);
     if (!rows)
         return {};
     const PointJob job{rows,

@@ -19,14 +19,13 @@ namespace ptx {
 // Writes the column-name line and one row per whole record read from `in`
 // (positioned at the first record) until its end, with the memory and
 // threads of `slots` (see writePointRecords for `record_bytes`) and the
-// formatters that `rows` gives.  Returns
+// formatters of rowFormatterFor.  Returns
 // the first failure, or none; prints nothing and closes neither stream.
 Failure writeAsciiPoints(int format, tamarak::LasType type,
                          const LAS12Header &header, std::FILE *in,
                          std::FILE *out, PointSlots &slots,
                          std::uint64_t record_bytes = 0,
-                         Progress *progress = nullptr,
-                         RowFormatterLookup rows = rowFormatterFor);
+                         Progress *progress = nullptr);
 
 } // namespace ptx
 

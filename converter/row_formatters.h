@@ -1,6 +1,5 @@
 /* SPDX-License-Identifier: MIT */
-// row_formatters.h - the rows' formatter for each format and record type,
-// and the type of a lookup that a point writer may take in its place.
+// row_formatters.h - the rows' formatter for each format and record type.
 //
 // The benchmark's printf baseline (bench/ptxport_printf.cpp) defines
 // rowFormatterFor itself: linked ahead of ptxport_core's archive, its
@@ -16,11 +15,7 @@
 namespace ptx {
 
 // The row formatter of a format (0 to 19) for a record type, null where
-// the format has no rows for it, for one set of number conversions.
-using RowFormatterLookup = ptx::RowFormatter (*)(int format,
-                                                 tamarak::LasType type);
-
-// The command's own: the exact number conversions.
+// the format has no rows for it: the exact number conversions.
 ptx::RowFormatter rowFormatterFor(int format, tamarak::LasType type);
 
 } // namespace ptx
