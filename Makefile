@@ -129,7 +129,9 @@ test-reproducible-windows: windows
 # make test-arch ARCH=...: the suite under the emulator (i386 natively where
 # the kernel runs it; elsewhere without threads and processes, and the
 # comparison on one CPU), then the same bytes as the amd64 build.
-test-arch: compare-tools
+# COMPARE_TOOLS= takes build/ as it is, for runs beside others that use it.
+COMPARE_TOOLS ?= compare-tools
+test-arch: $(COMPARE_TOOLS)
 	$(call ensure,test-arch)
 	$(call preset,$(ARCH))
 	@$(call ctest,$(ARCH)$(if $(filter i386,$(ARCH)),$(if $(EMULATOR),-qemu)),build-$(ARCH))
