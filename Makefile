@@ -6,14 +6,9 @@
 # or a script.  Nothing is compiled or selected here.
 CMAKE ?= cmake
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-ARCH ?=
 LASDATA ?= ../shared/lasdata
 FUZZ_SECONDS ?= 60
 BENCH_POINTS ?= 5000000
-COMPARE_FLAGS ?=
-PACKAGES ?=
-VERSION := $(shell sed -n 's/^\#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$$/\1/p' \
-  library/include/TAMARAK_LiDAR.h | paste -sd.)
 EMULATOR = $(shell tools/arch.sh $(ARCH) emulator)
 
 # $(call ensure,LINE): install the packages of LINE in tools/packages.txt.
@@ -34,15 +29,11 @@ all build:
 	$(call ensure,test)
 	$(call preset,release,$(lasdata))
 
-# The command alone, on a copy of the example: the repository is not written.
+# The command alone, on a copy of the example.
 demo:
 	$(call ensure,demo)
 	$(call preset,release,-DPTXPORT_BUILD_TESTS=OFF,--target ptxport)
-	rm -rf build/demo && mkdir -p build/demo && cp examples/plot7.las build/demo/
-	cd build/demo && ../converter/ptxport plot7.las 0
-	@echo "--- build/demo/plot7_hdr.asc" && cat build/demo/plot7_hdr.asc
-	@echo "--- build/demo/plot7.asc (first 5 of $$(wc -l < build/demo/plot7.asc) lines)"
-	@head -n 5 build/demo/plot7.asc
+	@tools/demo.sh build
 
 test: build
 	@$(call ctest,release,build)
@@ -63,9 +54,7 @@ fuzz:
 bench:
 	$(call ensure,bench)
 	$(call preset,bench)
-	for b in number_format point_rows sorts; do build-bench/bench/bench_$$b || exit 1; done
-	PTXPORT_LONG_TESTS=1 build-bench/tests/test_numbers
-	python3 bench/end_to_end.py --build build-bench --points $(BENCH_POINTS)
+	bench/run_all.sh build-bench $(BENCH_POINTS)
 
 # Slurm and GNU parallel for real, on this machine (examples/scale-out).
 test-scale-out: build
@@ -81,42 +70,36 @@ test-docs: build
 	python3 tools/check_docs.py --ptxport build/converter/ptxport
 
 # ---- two builds compared: tests/compare/compare_builds.py ----------------
-compare = python3 tests/compare/compare_builds.py --lasgen build/tools/lasgen \
-  --fixtures build/tests/make_fixtures --lasdata $(LASDATA) \
-  --reference $(or $(REFERENCE),build/converter/ptxport) \
-  --reference-probe $(or $(REFERENCE_PROBE),build/tests/library_probe)
+# The reference is build/'s ptxport unless REFERENCE=PTXPORT [REFERENCE_PROBE=
+# PROBE] or, for compare-builds, REFERENCE_COMMIT=COMMIT says otherwise.
+REFERENCE ?= $(if $(REFERENCE_COMMIT),build-reference/build/converter/ptxport)
+REFERENCE_PROBE ?= $(if $(REFERENCE_COMMIT),build-reference/library_probe)
+compare = python3 tests/compare/compare_builds.py --lasdata $(LASDATA) \
+  $(addprefix --reference ,$(REFERENCE)) $(addprefix --reference-probe ,$(REFERENCE_PROBE))
 compare-tools:
 	$(call ensure,compare)
 	$(call preset,release,$(lasdata),--target ptxport lasgen make_fixtures library_probe)
-
-# REFERENCE=PTXPORT [REFERENCE_PROBE=PROBE], or REFERENCE_COMMIT=COMMIT.
 compare-builds: compare-tools
 	$(if $(REFERENCE_COMMIT),JOBS=$(JOBS) tests/compare/build_reference.sh \
 	  $(REFERENCE_COMMIT) build-reference)
-	$(compare) $(if $(REFERENCE_COMMIT),--reference build-reference/build/converter/ptxport \
-	  --reference-probe build-reference/library_probe) \
-	  --candidate build/converter/ptxport --candidate-probe build/tests/library_probe \
+	$(compare) --candidate build/converter/ptxport --candidate-probe build/tests/library_probe \
 	  --work build/compare-builds $(COMPARE_FLAGS)
 
-# ---- Windows: MinGW-w64, run under Wine ----------------------------------
-WINE_ENV = WINEPREFIX=$(CURDIR)/build-windows/wineprefix WINEDEBUG=-all \
-  WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-WINE = $(WINE_ENV) tools/with_wineserver.sh
+# ---- Windows: MinGW-w64, run under Wine (tools/with_wineserver.sh) -------
 windows:
 	$(call ensure,windows)
 	$(call preset,windows)
 	rm -rf build-windows/dist
 	$(CMAKE) --install build-windows --prefix build-windows/dist --strip
-wine: windows compare-tools
+test-windows: windows compare-tools
 	$(call ensure,test-windows)
-	test -f build-windows/wineprefix/system.reg || $(WINE_ENV) wineboot -i
-test-windows: wine
-	$(WINE) ctest --preset windows
-	$(WINE) $(compare) --windows --stderr --work build-windows/compare \
+	tools/with_wineserver.sh ctest --preset windows -j $(JOBS)
+	tools/with_wineserver.sh $(compare) --windows --stderr --work build-windows/compare \
 	  --candidate build-windows/converter/ptxport.exe --candidate-runner wine \
 	  --candidate-probe build-windows/tests/library_probe.exe $(COMPARE_FLAGS)
-bench-windows: wine
-	$(WINE) python3 bench/windows_vs_linux.py --linux build/converter/ptxport \
+bench-windows: windows compare-tools
+	$(call ensure,test-windows)
+	tools/with_wineserver.sh python3 bench/windows_vs_linux.py --linux build/converter/ptxport \
 	  --windows build-windows/converter/ptxport.exe --lasgen build/tools/lasgen \
 	  --work build-windows/bench --points $(BENCH_POINTS)
 package-windows: windows
@@ -135,25 +118,16 @@ test-arch: $(COMPARE_TOOLS)
 	$(call ensure,test-arch)
 	$(call preset,$(ARCH))
 	@$(call ctest,$(ARCH)$(if $(filter i386,$(ARCH)),$(if $(EMULATOR),-qemu)),build-$(ARCH))
-	$(compare) --stderr --work build-$(ARCH)/compare \
-	  --candidate build-$(ARCH)/converter/ptxport \
-	  --candidate-probe build-$(ARCH)/tests/library_probe \
-	  --candidate-runner "$(if $(EMULATOR),$(EMULATOR) -L /usr/$(shell tools/arch.sh $(ARCH) triplet))" \
-	  $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0 --cpus 0)) $(COMPARE_FLAGS)
+	$(compare) --arch $(ARCH) --stderr $(COMPARE_FLAGS)
 
-# A static ptxport for any Linux of ARCH (amd64 by default), run in an
-# empty root against build/.
+# A static ptxport for any Linux of ARCH (amd64 by default), unpacked and
+# run in an empty root against build/.
 PORTABLE = build-portable-$(or $(ARCH),amd64)
-PORTABLE_NAME = ptxport-$(VERSION)-linux-$(or $(ARCH),amd64)
 portable: compare-tools
 	$(call ensure,portable$(if $(filter-out amd64,$(or $(ARCH),amd64)),-cross))
 	JOBS=$(JOBS) tools/make_portable.sh $(or $(ARCH),amd64) $(PORTABLE)
-	rm -rf $(PORTABLE)/check && mkdir -p $(PORTABLE)/check
-	tar -xzf $(PORTABLE)/$(PORTABLE_NAME).tar.gz -C $(PORTABLE)/check
-	$(compare) --cases example --work $(PORTABLE)/check/compare \
-	  --candidate $(PORTABLE)/check/$(PORTABLE_NAME)/bin/ptxport \
-	  --candidate-root $(PORTABLE)/check/root $(if $(ARCH),--candidate-runner \
-	  "$(EMULATOR)" $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0)))
+	$(compare) --cases example --arch $(or $(ARCH),amd64) --work $(PORTABLE)/check/compare \
+	  --candidate $(PORTABLE)/check/ptxport-*/bin/ptxport --candidate-root $(PORTABLE)/check/root
 
 # ---- Debian packages, ABI, clean roots ------------------------------------
 # The source and binary packages in build/packages; with ARCH, the binary
@@ -165,7 +139,7 @@ package:
 # PACKAGES=DIR checks packages made elsewhere (CI: the reproducible build's).
 test-package: $(if $(PACKAGES),,package)
 	$(call ensure,test-package)
-	tools/check_packages.sh $(or $(PACKAGES),build/packages) $(VERSION)
+	tools/check_packages.sh $(or $(PACKAGES),build/packages)
 test-reproducible:
 	$(call ensure,test-reproducible)
 	tools/reproducible.sh deb build-repro
@@ -185,7 +159,7 @@ test-bare-machine:
 test-package-arch: package compare-tools
 	$(call ensure,test-package-arch)
 	tests/debian/run_arch.sh $(ARCH) build-$(ARCH)/packages build-$(ARCH)/package-root \
-	  build/converter/ptxport build/tools/lasgen "$(EMULATOR)" build-debian-root
+	  build-debian-root
 
 clean:
 	rm -rf --one-file-system build build-*

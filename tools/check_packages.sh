@@ -8,11 +8,11 @@
 # finds every protection in the command and the shared library, and the
 # source package holds exactly the files git tracks.
 #
-#   tools/check_packages.sh DIR VERSION
+#   tools/check_packages.sh DIR          (the version is the header's)
 #
 # Exit status 0 when every check passes, 1 otherwise.
 set -eu
-dir=$1 version=$2
+dir=$1 version=$(sh "$(dirname "$0")/version.sh")
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)

@@ -9,8 +9,8 @@
 #
 # ARCH is amd64 (this machine) or another architecture of
 # cmake/toolchains/architectures.txt (Debian's cross compilers).  Builds in
-# FOLDER/build and leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz; prints
-# its name.
+# FOLDER/build and leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz, and the
+# same unpacked as a user would, in FOLDER/check, for the comparison.
 set -eu
 
 arch=$1
@@ -25,8 +25,7 @@ if [ "$arch" != amd64 ]; then
 fi
 
 mkdir -p "$folder"
-version=$(sed -n 's/^#define TAMARAK_LIDAR_VERSION_[A-Z]* *\([0-9]*\)$/\1/p' \
-  "$source/library/include/TAMARAK_LiDAR.h" | paste -sd.)
+version=$(sh "$source/tools/version.sh")
 cmake -S "$source" -B "$folder/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPTXPORT_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static \
   ${toolchain:+--toolchain "$source/cmake/toolchains/$toolchain.cmake"} \
@@ -54,4 +53,7 @@ fi
 # The same bytes at every build of the same sources.
 tar --sort=name --owner=0 --group=0 --numeric-owner --mtime=@0 \
   -C "$folder" -czf "$folder/$name.tar.gz" "$name"
+rm -rf --one-file-system "$folder/check"
+mkdir -p "$folder/check"
+tar -xzf "$folder/$name.tar.gz" -C "$folder/check"
 echo "$folder/$name.tar.gz"

@@ -8,8 +8,16 @@
 # says nothing about the program under test.  Starting the server ourselves,
 # persistent, and ending it once everything has run removes that race.
 #
-# Usage: WINEPREFIX=... tools/with_wineserver.sh COMMAND [ARG...]
+# Usage: tools/with_wineserver.sh COMMAND [ARG...]
+#
+# The prefix is build-windows/wineprefix unless WINEPREFIX says otherwise,
+# made on first use; the rest of the environment is the windows test
+# preset's (CMakePresets.json), without which Wine is slow and noisy.
 set -eu
+: "${WINEPREFIX:=$(cd "$(dirname "$0")/.." && pwd)/build-windows/wineprefix}"
+WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C.UTF-8
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i > /dev/null 2>&1 < /dev/null
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 wineserver -p

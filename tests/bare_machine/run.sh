@@ -15,6 +15,12 @@
 # keeps the debootstrapped root and the downloaded packages between runs,
 # shared with tests/debian/run.sh; the work goes to DIR.  BARE_MIRROR
 # overrides the mirror.  Exit status 0 when every step passes.
+#
+# This machine's ccache, where it has one, is lent to the root's root
+# user: its make test installs ccache like any other, and the sources this
+# machine compiled already (the same compiler package, the same flags,
+# paths made relative by the presets) come from the cache.  ccache gives
+# the compiler's own output or compiles, so the check is the same.
 set -eu
 
 top=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
@@ -34,6 +40,10 @@ enter() {
     root_fresh "$cache/apt-$check_name"
     in_root "apt-get update -q && apt-get install -y -q git"
     chmod 0700 "$root/root"
+    if cache_dir=$(ccache -k cache_dir 2> /dev/null) && [ -d "$cache_dir" ]; then
+        mkdir -p "$root/root/.cache/ccache"
+        mount --bind "$cache_dir" "$root/root/.cache/ccache"
+    fi
     git clone --quiet "$top" "$root$src"
     git -C "$root$src" log --oneline -1
     stat -c '%a %U %n' "$root/root"

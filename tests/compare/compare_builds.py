@@ -627,10 +627,51 @@ def first_difference(reference, candidate):
     return f"{len(r_lines)} lines (reference), {len(c_lines)} (candidate)"
 
 
+def host_defaults(args):
+    """The host's tools and, as the reference, its ptxport and probe."""
+    for name, path in (("reference", "converter/ptxport"),
+                       ("reference_probe", "tests/library_probe"),
+                       ("lasgen", "tools/lasgen"),
+                       ("fixtures", "tests/make_fixtures")):
+        if not getattr(args, name):
+            setattr(args, name, os.path.join(args.build, path))
+
+
+def arch_defaults(args):
+    """The candidate as the architecture's build, run by its emulator: with
+    the libraries of its cross toolchain, or bare for a static program in a
+    root of its own.  An emulated i386 hangs in threads: one CPU."""
+    arch_sh = os.path.join(os.path.dirname(__file__), "..", "..", "tools",
+                           "arch.sh")
+
+    def field(name):
+        return subprocess.run(["sh", arch_sh, args.arch, name], check=True,
+                              capture_output=True, text=True).stdout.strip()
+
+    build = f"build-{args.arch}"
+    if not args.candidate:
+        args.candidate = f"{build}/converter/ptxport"
+        args.candidate_probe = args.candidate_probe or f"{build}/tests/library_probe"
+    args.work = args.work or f"{build}/compare"
+    emulator = field("emulator")
+    if emulator and not args.candidate_runner:
+        libraries = "" if args.candidate_root else f" -L /usr/{field('triplet')}"
+        args.candidate_runner = emulator + libraries
+    if emulator and args.arch == "i386":
+        args.pin, args.cpus = "0", ["0"]
+
+
 def parse_arguments(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--reference", required=True, help="ptxport to match")
-    parser.add_argument("--candidate", required=True, help="ptxport to check")
+    parser.add_argument("--build", default="build", help="the host build: "
+                        "its ptxport, probe and tools are the defaults of "
+                        "--reference, --reference-probe, --lasgen, --fixtures")
+    parser.add_argument("--arch", help="the candidate is a build of this "
+                        "Debian architecture (cmake/toolchains/architectures"
+                        ".txt): its emulator and CPU pins, and by default the "
+                        "build in build-ARCH")
+    parser.add_argument("--reference", help="ptxport to match")
+    parser.add_argument("--candidate", help="ptxport to check")
     parser.add_argument("--reference-runner", default="",
                         help="command put before the reference, e.g. qemu")
     parser.add_argument("--candidate-runner", default="",
@@ -641,12 +682,12 @@ def parse_arguments(argv=None):
                         "runs in as its root (unshare --root)")
     parser.add_argument("--reference-probe", help="library_probe, reference")
     parser.add_argument("--candidate-probe", help="library_probe, candidate")
-    parser.add_argument("--lasgen", required=True, help="lasgen of this host")
+    parser.add_argument("--lasgen", help="lasgen of this host")
     parser.add_argument("--fixtures", help="make_fixtures of this host "
                         "(for the cases 'all')")
     parser.add_argument("--cases", choices=("all", "example"), default="all",
                         help="every case, or the short set on the example")
-    parser.add_argument("--work", required=True, help="scratch folder")
+    parser.add_argument("--work", help="scratch folder")
     parser.add_argument("--lasdata", default="", help="real LAS files")
     parser.add_argument("--cpus", nargs="+", default=["all", "0"],
                         help="CPU sets (taskset -c) for the worker cases; "
@@ -667,6 +708,12 @@ def parse_arguments(argv=None):
     parser.add_argument("--timeout", type=int, default=300,
                         help="seconds a run may take")
     args = parser.parse_args(argv)
+    host_defaults(args)
+    if args.arch:
+        arch_defaults(args)
+    for name in ("candidate", "work"):
+        if not getattr(args, name):
+            parser.error(f"--{name} is needed without --arch")
     if args.cases == "all" and not args.fixtures:
         parser.error("the cases 'all' need --fixtures")
     for tool in ("lasgen", "fixtures"):

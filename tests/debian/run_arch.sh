@@ -6,11 +6,10 @@
 # (tests/compare/compare_builds.py, the cases on the bundled example: every
 # output format, a file of more than eight blocks, a bad format).  Needs root.
 #
-#   tests/debian/run_arch.sh ARCH PACKAGES DIR PTXPORT LASGEN EMULATOR [CACHE]
+#   tests/debian/run_arch.sh ARCH PACKAGES DIR [CACHE]
 #
-# PACKAGES holds the three .debs of ARCH, PTXPORT and LASGEN are the amd64
-# command and test-file writer, EMULATOR the static qemu of ARCH (empty
-# where this machine runs the programs of ARCH itself).  CACHE
+# PACKAGES holds the three .debs of ARCH; the amd64 command and test-file
+# writer are build/'s, the emulator is ARCH's (tools/arch.sh).  CACHE
 # (else $DEBIAN_ROOT_CACHE, else build-debian-root/ in the repository) keeps
 # the debootstrapped root between runs; each run works on a fresh copy,
 # DIR/root.  BARE_MIRROR overrides the mirror.
@@ -26,11 +25,8 @@ set -eu
 arch=$1
 debs=$(realpath "$2")
 out=$(realpath -m "$3")
-reference=$(realpath "$4")
-lasgen=$(realpath "$5")
-emulator=$6
 top=$(cd "$(dirname "$0")/../.." && pwd)
-cache=$(realpath -m "${7:-${DEBIAN_ROOT_CACHE:-$top/build-debian-root}}")
+cache=$(realpath -m "${4:-${DEBIAN_ROOT_CACHE:-$top/build-debian-root}}")
 root=$out/root
 version=$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)
 packages="ptxport libtamarak-lidar1 libtamarak-lidar-dev"
@@ -89,9 +85,8 @@ install_packages() {
 # The installed ptxport, with the emulator copied into the root.
 convert() {
     python3 "$top/tests/compare/compare_builds.py" --cases example \
-        --reference "$reference" --candidate "$root/usr/bin/ptxport" \
-        --candidate-root "$root" --candidate-runner "$emulator" \
-        --lasgen "$lasgen" --work "$out/compare"
+        --build "$top/build" --arch "$arch" --candidate "$root/usr/bin/ptxport" \
+        --candidate-root "$root" --work "$out/compare"
 }
 
 echo "$arch root in $root from $base"
