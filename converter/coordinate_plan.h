@@ -10,6 +10,7 @@
 #include "scaled_value.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -129,32 +130,57 @@ inline char *put_point_before_cents(char *end) {
     return end + 1;
 }
 
-// The text of n hundredths, n < 10^8: the eight digits, leading zeros
-// dropped but for the last three ("0.05"), which the bit set in the sixth
-// byte keeps; then the last two move one place to make room for the point.
+// ".00" to ".99", one word each, for one load and one store.
+inline constexpr auto kCentTexts = [] {
+    std::array<uint64_t, 100> table{};
+    for (unsigned c = 0; c < 100; ++c)
+        table[c] = uint64_t{'.'} | uint64_t{'0' + c / 10} << 8 |
+                   uint64_t{'0' + c % 10} << 16;
+    return table;
+}();
+
+inline char *put_cents(char *p, uint32_t cents) {
+    put_word(p, kCentTexts[cents]);
+    return p + 3;
+}
+
+// The three digits of v < 1000, leading zeros included.
+inline char *put_three_digits(char *p, uint32_t v) {
+    put_word(p, kThousandTexts[v] >> 32);
+    return p + 3;
+}
+
+// The text of n hundredths, n < 10^8, from the table of 0 to 999: the
+// whole units w = n / 100 < 10^6 are 1000 h + l, and printf spells them as
+// h without leading zeros and then l's three digits where h > 0, as l
+// without leading zeros where h = 0 (so "0.05"); the cents follow.
 [[gnu::always_inline]] inline char *put_hundredths(char *p, uint32_t n) {
-    const uint64_t values = eight_digit_values(n);
-    const auto shift = static_cast<unsigned>(
-        std::countr_zero(values | uint64_t{1} << 40) & ~7);
-    put_word(p, (values + kZeroes) >> shift);
-    return put_point_before_cents(p + 8 - (shift >> 3));
+    const uint32_t whole = n / 100;
+    const uint32_t cents = n - whole * 100;
+    const uint32_t high = whole / 1000;
+    const uint32_t low = whole - high * 1000;
+    if (high != 0) {
+        p = put_byte_text(p, kThousandTexts[high]);
+        p = put_three_digits(p, low);
+    } else {
+        p = put_byte_text(p, kThousandTexts[low]);
+    }
+    return put_cents(p, cents);
 }
 
 // The same for 10^8 <= n < 10^10 (a million metres and more, as northings
-// are): one or two leading digits, then eight.
+// are): w = n / 100 is 10^6 t + 1000 h + l with 1 <= t < 100, spelled as t
+// without leading zeros, then h's and l's three digits.
 [[gnu::always_inline]] inline char *put_long_hundredths(char *p, uint64_t n) {
-    const auto top = static_cast<unsigned>(n / 100000000);
-    const auto low = static_cast<uint32_t>(n - uint64_t{top} * 100000000);
-    const unsigned one = top < 10;
-    uint16_t pair;
-    std::memcpy(&pair, &kDigitPairs[2 * top + one], 2);
-    std::memcpy(p, &pair, 2);
-    p += 2 - one;
-    const uint64_t digits = eight_digits(low);
-    put_word(p, digits);
-    p[6] = '.';
-    put_word(p + 7, digits >> 48); // the last two digits, and six zero bytes
-    return p + 9;
+    const auto whole = static_cast<uint32_t>(n / 100);
+    const auto cents = static_cast<uint32_t>(n - uint64_t{whole} * 100);
+    const uint32_t top = whole / 1000000;
+    const uint32_t rest = whole - top * 1000000;
+    const uint32_t high = rest / 1000;
+    p = put_byte_text(p, kThousandTexts[top]);
+    p = put_three_digits(p, high);
+    p = put_three_digits(p, rest - high * 1000);
+    return put_cents(p, cents);
 }
 
 // The text of put_coordinate where the plan proves it, else null.
