@@ -15,7 +15,8 @@ namespace ptx {
 
 struct PrintfNumbers {
     template <bool Hundredths>
-    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c,
+                            ThousandsMemo &) {
         return p + std::snprintf(p, kMaxNumberChars, "%.2f",
                                  scaledCoordinate(x, c.scale, c.offset));
     }

@@ -183,20 +183,72 @@ inline char *put_three_digits(char *p, uint32_t v) {
     return put_cents(p, cents);
 }
 
+// The whole thousands (of units) of an axis' last value of at least 10^5
+// hundredths, with their text: within a file, consecutive points nearly
+// always lie in the same thousand metres.  A fresh memo matches nothing:
+// no n < 2^63 is within 10^5 above 2^63.
+struct ThousandsMemo {
+    uint64_t from = uint64_t{1} << 63; // 10^5 t, t the thousands
+    uint64_t text = 0; // t's digits in the low bytes, their count on top
+};
+
+// Remembers the thousands t = n / 10^5 of n hundredths where 1 <= t < 10^5
+// (at most five digits, which one word holds with their count) and every
+// value of [10^5 t, 10^5 (t + 1)) is within the plan's proven range, so
+// that any value the memo matches is proven.
+inline void remember_thousands(ThousandsMemo &memo, uint64_t n,
+                               uint64_t limit) {
+    const uint64_t t = n / 100000;
+    const uint64_t from = t * 100000;
+    if (t == 0 || t >= 100000 || from + 99999 > limit)
+        return;
+    memo.from = from;
+    if (t < 1000) {
+        memo.text = kThousandTexts[t];
+        return;
+    }
+    const uint64_t top = t / 1000; // 1 to 99
+    const uint64_t head = kThousandTexts[top];
+    const uint64_t count = head >> 56;
+    const uint64_t three = kThousandTexts[t - top * 1000] >> 32 & 0xffffff;
+    memo.text = (head & 0xffff) | three << (8 * count) | (count + 3) << 56;
+}
+
+// The text of n hundredths with n = 10^5 t + r, r < 10^5, t's text given.
+// printf spells n / 100 = 1000 t + r / 100 (t >= 1) as t's digits without
+// leading zeros, then the three digits of r / 100 with them; the cents are
+// r mod 100.
+[[gnu::always_inline]] inline char *put_after_thousands(char *p, uint64_t text,
+                                                        uint32_t r) {
+    p = put_byte_text(p, text);
+    const uint32_t low = r / 100;
+    p = put_three_digits(p, low);
+    return put_cents(p, r - low * 100);
+}
+
 // The text of put_coordinate where the plan proves it, else null.
 // Hundredths: the caller knows that the plan's m is already n
 // (c.per == 1), as it is for every scale of 0.01 or coarser, and the test
-// is left out of its loop.  The sign is a branch, not arithmetic: within a
-// file it nearly always goes the same way.
+// is left out of its loop; only such loops keep a memo of the thousands
+// (the magnitude a is then n itself).  The sign is a branch, not
+// arithmetic: within a file it nearly always goes the same way.
 template <bool Hundredths = false>
-[[gnu::always_inline]] inline char *
-coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
+[[gnu::always_inline]] inline char *coordinate_by_plan(char *p, int32_t x,
+                                                       const CoordinatePlan &c,
+                                                       ThousandsMemo &memo) {
     const int64_t m = c.step * x + c.base;
     uint64_t a = static_cast<uint64_t>(m);
     char *q = p;
     if (m < 0) {
         *q++ = '-';
         a = 0 - a;
+    }
+    if constexpr (Hundredths) {
+        const uint64_t r = a - memo.from;
+        if (r < 100000) [[likely]]
+            return put_after_thousands(q, memo.text, static_cast<uint32_t>(r));
+        if (a >= 100000) // the usual heights skip the division
+            remember_thousands(memo, a, c.limit);
     }
     if (Hundredths && a - 1 < c.short_limit) [[likely]]
         return put_hundredths(q, static_cast<uint32_t>(a));
@@ -226,6 +278,8 @@ coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
 
 } // namespace coordinate_detail
 
+using coordinate_detail::ThousandsMemo;
+
 // The plan of one axis: the fewest decimals d (0 to 8) that state both the
 // scale factor and the offset; none (every value exact) where there are
 // none.
@@ -242,12 +296,22 @@ inline CoordinatePlan planCoordinate(double scale, double offset) {
 // printf("%.2f", scaledCoordinate(x, c.scale, c.offset)); Hundredths as
 // for coordinate_by_plan.  Inline in every row loop: as a call it costs
 // more than the conversion.
+// The memo carries the thousands from one value of the axis to the next.
 template <bool Hundredths = false>
 [[gnu::always_inline]] inline char *put_coordinate(char *p, int32_t x,
-                                                   const CoordinatePlan &c) {
-    if (char *end = coordinate_detail::coordinate_by_plan<Hundredths>(p, x, c))
+                                                   const CoordinatePlan &c,
+                                                   ThousandsMemo &memo) {
+    if (char *end =
+            coordinate_detail::coordinate_by_plan<Hundredths>(p, x, c, memo))
         return end;
     return coordinate_detail::coordinate_exactly(p, x, c.scale, c.offset);
+}
+
+// The same for a value on its own.
+template <bool Hundredths = false>
+inline char *put_coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+    ThousandsMemo fresh;
+    return put_coordinate<Hundredths>(p, x, c, fresh);
 }
 
 } // namespace ptx

@@ -589,10 +589,15 @@ TEST(Coordinates, MatchSnprintf) {
         }
         const ptx::CoordinatePlan plan = ptx::planCoordinate(scale, offset);
         const double centre = -offset / scale;
+        ptx::ThousandsMemo memo; // one file's run of values
+        int64_t x = 0;
         for (uint64_t i = 0; i < kValuesPerFile; ++i) {
-            int64_t x;
             const int64_t near = static_cast<int64_t>(rng() % 9) - 4;
-            switch (i % 4) {
+            switch (i % 6) {
+            case 4: // a walk, as neighbouring points go
+            case 5:
+                x += static_cast<int64_t>(rng() % 4001) - 2000;
+                break;
             case 0:
                 x = any(rng);
                 break;
@@ -617,9 +622,9 @@ TEST(Coordinates, MatchSnprintf) {
                 want, sizeof want, "%.2f",
                 ptx::scaledCoordinate(xi, plan.scale, plan.offset));
             // The row loops' variant wherever the plan counts hundredths.
-            const char *end = plan.per == 1
-                                  ? ptx::put_coordinate<true>(got, xi, plan)
-                                  : ptx::put_coordinate(got, xi, plan);
+            const char *end =
+                plan.per == 1 ? ptx::put_coordinate<true>(got, xi, plan, memo)
+                              : ptx::put_coordinate(got, xi, plan);
             ++checked;
             if (end - got == n && std::memcmp(got, want, n) == 0)
                 continue;
@@ -640,7 +645,8 @@ TEST(Coordinates, MatchSnprintf) {
 
 // Coordinates of scale 0.01 around every change of the text's shape: each
 // power of ten of the hundredths, and the thousands that the table of
-// 0 to 999 splits the whole units at.
+// 0 to 999 splits the whole units at; in a run through one memo of the
+// thousands, so that every edge is crossed from a remembered value.
 TEST(Coordinates, TextLengthEdges) {
     const ptx::CoordinatePlan plans[] = {ptx::planCoordinate(0.01, 0),
                                          ptx::planCoordinate(0.01, 4.3e6)};
@@ -655,7 +661,8 @@ TEST(Coordinates, TextLengthEdges) {
                 hundredths.push_back(k * thousand + d);
     uint64_t checked = 0, failed = 0;
     std::string examples;
-    for (const ptx::CoordinatePlan &plan : plans)
+    for (const ptx::CoordinatePlan &plan : plans) {
+        ptx::ThousandsMemo memo;
         for (const int64_t n : hundredths)
             for (const int64_t signed_n : {n, -n}) {
                 const int64_t x = signed_n - plan.base;
@@ -666,7 +673,8 @@ TEST(Coordinates, TextLengthEdges) {
                 const int len = std::snprintf(
                     want, sizeof want, "%.2f",
                     ptx::scaledCoordinate(xi, plan.scale, plan.offset));
-                const char *end = ptx::put_coordinate<true>(got, xi, plan);
+                const char *end =
+                    ptx::put_coordinate<true>(got, xi, plan, memo);
                 ++checked;
                 if (end - got == len && std::memcmp(got, want, len) == 0)
                     continue;
@@ -674,6 +682,7 @@ TEST(Coordinates, TextLengthEdges) {
                     examples +=
                         "\n  x " + std::to_string(xi) + ": want " + want;
             }
+    }
     EXPECT_GT(checked, 300u);
     EXPECT_EQ(failed, 0u) << failed << " of " << checked << examples;
 }
