@@ -217,7 +217,9 @@ inline void remember_thousands(ThousandsMemo &memo, uint64_t n,
 // The text of n hundredths with n = 10^5 t + r, r < 10^5, t's text given.
 // printf spells n / 100 = 1000 t + r / 100 (t >= 1) as t's digits without
 // leading zeros, then the three digits of r / 100 with them; the cents are
-// r mod 100.
+// r mod 100.  A value outside the remembered thousand takes
+// put_hundredths or put_long_hundredths, or the exact routine where the
+// plan does not prove it.
 [[gnu::always_inline]] inline char *put_after_thousands(char *p, uint64_t text,
                                                         uint32_t r) {
     p = put_byte_text(p, text);

@@ -442,7 +442,9 @@ inline constexpr auto kThousandTexts = [] {
 // printf("%u", v) for v < 65536, without the eight-digit split.  Exact
 // because v = 1000 h + l with l < 1000, and for h >= 1 printf's digits are
 // h's without leading zeros followed by l's three with them; for h = 0 they
-// are l's alone.  Writes eight characters at p whatever the length.
+// are l's alone.  So every 16-bit value is exact (the tests try all of
+// them) and there is no fallback.  Writes eight characters at p whatever
+// the length.
 inline char *put_u16(char *p, uint16_t v) {
     if (v < 1000)
         return put_byte_text(p, kThousandTexts[v]);
