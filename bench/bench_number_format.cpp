@@ -125,6 +125,12 @@ void Fixed7_GpsTime_to_chars(benchmark::State &s) {
 void Uint_Intensity_ptx(benchmark::State &s) {
     run(s, kUnsigned, [](char *p, auto v) { return ptx::put_uint(p, v); });
 }
+// The row loops' conversion of the 16-bit fields, from the table of 0 to 999.
+void U16_Intensity_ptx(benchmark::State &s) {
+    run(s, kUnsigned, [](char *p, auto v) {
+        return ptx::put_u16(p, static_cast<uint16_t>(v));
+    });
+}
 void Uint_Intensity_snprintf(benchmark::State &s) {
     run(s, kUnsigned, [](char *p, auto v) { return snprintf_uint(p, v); });
 }
@@ -152,6 +158,7 @@ BENCHMARK(Fixed7_GpsTime_ptx);
 BENCHMARK(Fixed7_GpsTime_snprintf);
 BENCHMARK(Fixed7_GpsTime_to_chars);
 BENCHMARK(Uint_Intensity_ptx);
+BENCHMARK(U16_Intensity_ptx);
 BENCHMARK(Uint_Intensity_snprintf);
 BENCHMARK(Uint_Intensity_to_chars);
 BENCHMARK(Int_RawCoordinate_ptx);

@@ -49,8 +49,9 @@ bool countFile(const char *name, Counts &total) {
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const auto x = field<int32_t>(record.data(), 4 * axis);
             ++file.values;
+            ptx::ThousandsMemo unused; // only the hundredths loops keep one
             file.exact += ptx::coordinate_detail::coordinate_by_plan(
-                              text, x, plans[axis]) == nullptr;
+                              text, x, plans[axis], unused) == nullptr;
         }
     std::fclose(in);
     std::printf("%-48s %10" PRIu64 " %8" PRIu64 "\n", name, file.values,

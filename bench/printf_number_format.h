@@ -15,14 +15,15 @@ namespace ptx {
 
 struct PrintfNumbers {
     template <bool Hundredths>
-    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+    static char *coordinate(char *p, int32_t x, const CoordinatePlan &c,
+                            ThousandsMemo &) {
         return p + std::snprintf(p, kMaxNumberChars, "%.2f",
                                  scaledCoordinate(x, c.scale, c.offset));
     }
-    static char *fixed7(char *p, double v) {
+    static char *gpsTime(char *p, double v, SecondsMemo &) {
         return p + std::snprintf(p, kMaxNumberChars, "%.7f", v);
     }
-    static char *uint(char *p, uint32_t v) {
+    static char *u16(char *p, uint16_t v) {
         return p + std::snprintf(p, kMaxNumberChars, "%u", v);
     }
     static char *u8(char *p, uint8_t v) {

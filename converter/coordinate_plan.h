@@ -10,6 +10,7 @@
 #include "scaled_value.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -129,48 +130,127 @@ inline char *put_point_before_cents(char *end) {
     return end + 1;
 }
 
-// The text of n hundredths, n < 10^8: the eight digits, leading zeros
-// dropped but for the last three ("0.05"), which the bit set in the sixth
-// byte keeps; then the last two move one place to make room for the point.
+// ".00" to ".99", one word each, for one load and one store.
+inline constexpr auto kCentTexts = [] {
+    std::array<uint64_t, 100> table{};
+    for (unsigned c = 0; c < 100; ++c)
+        table[c] = uint64_t{'.'} | uint64_t{'0' + c / 10} << 8 |
+                   uint64_t{'0' + c % 10} << 16;
+    return table;
+}();
+
+inline char *put_cents(char *p, uint32_t cents) {
+    put_word(p, kCentTexts[cents]);
+    return p + 3;
+}
+
+// The three digits of v < 1000, leading zeros included.
+inline char *put_three_digits(char *p, uint32_t v) {
+    put_word(p, kThousandTexts[v] >> 32);
+    return p + 3;
+}
+
+// The text of n hundredths, n < 10^8, from the table of 0 to 999: the
+// whole units w = n / 100 < 10^6 are 1000 h + l, and printf spells them as
+// h without leading zeros and then l's three digits where h > 0, as l
+// without leading zeros where h = 0 (so "0.05"); the cents follow.
 [[gnu::always_inline]] inline char *put_hundredths(char *p, uint32_t n) {
-    const uint64_t values = eight_digit_values(n);
-    const auto shift = static_cast<unsigned>(
-        std::countr_zero(values | uint64_t{1} << 40) & ~7);
-    put_word(p, (values + kZeroes) >> shift);
-    return put_point_before_cents(p + 8 - (shift >> 3));
+    const uint32_t whole = n / 100;
+    const uint32_t cents = n - whole * 100;
+    const uint32_t high = whole / 1000;
+    const uint32_t low = whole - high * 1000;
+    if (high != 0) {
+        p = put_byte_text(p, kThousandTexts[high]);
+        p = put_three_digits(p, low);
+    } else {
+        p = put_byte_text(p, kThousandTexts[low]);
+    }
+    return put_cents(p, cents);
 }
 
 // The same for 10^8 <= n < 10^10 (a million metres and more, as northings
-// are): one or two leading digits, then eight.
+// are): w = n / 100 is 10^6 t + 1000 h + l with 1 <= t < 100, spelled as t
+// without leading zeros, then h's and l's three digits.
 [[gnu::always_inline]] inline char *put_long_hundredths(char *p, uint64_t n) {
-    const auto top = static_cast<unsigned>(n / 100000000);
-    const auto low = static_cast<uint32_t>(n - uint64_t{top} * 100000000);
-    const unsigned one = top < 10;
-    uint16_t pair;
-    std::memcpy(&pair, &kDigitPairs[2 * top + one], 2);
-    std::memcpy(p, &pair, 2);
-    p += 2 - one;
-    const uint64_t digits = eight_digits(low);
-    put_word(p, digits);
-    p[6] = '.';
-    put_word(p + 7, digits >> 48); // the last two digits, and six zero bytes
-    return p + 9;
+    const auto whole = static_cast<uint32_t>(n / 100);
+    const auto cents = static_cast<uint32_t>(n - uint64_t{whole} * 100);
+    const uint32_t top = whole / 1000000;
+    const uint32_t rest = whole - top * 1000000;
+    const uint32_t high = rest / 1000;
+    p = put_byte_text(p, kThousandTexts[top]);
+    p = put_three_digits(p, high);
+    p = put_three_digits(p, rest - high * 1000);
+    return put_cents(p, cents);
+}
+
+// The whole thousands (of units) of an axis' last value of at least 10^5
+// hundredths, with their text: within a file, consecutive points nearly
+// always lie in the same thousand metres.  A fresh memo matches nothing:
+// no n < 2^63 is within 10^5 above 2^63.
+struct ThousandsMemo {
+    uint64_t from = uint64_t{1} << 63; // 10^5 t, t the thousands
+    uint64_t text = 0; // t's digits in the low bytes, their count on top
+};
+
+// Remembers the thousands t = n / 10^5 of n hundredths where 1 <= t < 10^5
+// (at most five digits, which one word holds with their count) and every
+// value of [10^5 t, 10^5 (t + 1)) is within the plan's proven range, so
+// that any value the memo matches is proven.
+inline void remember_thousands(ThousandsMemo &memo, uint64_t n,
+                               uint64_t limit) {
+    const uint64_t t = n / 100000;
+    const uint64_t from = t * 100000;
+    if (t == 0 || t >= 100000 || from + 99999 > limit)
+        return;
+    memo.from = from;
+    if (t < 1000) {
+        memo.text = kThousandTexts[t];
+        return;
+    }
+    const uint64_t top = t / 1000; // 1 to 99
+    const uint64_t head = kThousandTexts[top];
+    const uint64_t count = head >> 56;
+    const uint64_t three = kThousandTexts[t - top * 1000] >> 32 & 0xffffff;
+    memo.text = (head & 0xffff) | three << (8 * count) | (count + 3) << 56;
+}
+
+// The text of n hundredths with n = 10^5 t + r, r < 10^5, t's text given.
+// printf spells n / 100 = 1000 t + r / 100 (t >= 1) as t's digits without
+// leading zeros, then the three digits of r / 100 with them; the cents are
+// r mod 100.  A value outside the remembered thousand takes
+// put_hundredths or put_long_hundredths, or the exact routine where the
+// plan does not prove it.
+[[gnu::always_inline]] inline char *put_after_thousands(char *p, uint64_t text,
+                                                        uint32_t r) {
+    p = put_byte_text(p, text);
+    const uint32_t low = r / 100;
+    p = put_three_digits(p, low);
+    return put_cents(p, r - low * 100);
 }
 
 // The text of put_coordinate where the plan proves it, else null.
 // Hundredths: the caller knows that the plan's m is already n
 // (c.per == 1), as it is for every scale of 0.01 or coarser, and the test
-// is left out of its loop.  The sign is a branch, not arithmetic: within a
-// file it nearly always goes the same way.
+// is left out of its loop; only such loops keep a memo of the thousands
+// (the magnitude a is then n itself).  The sign is a branch, not
+// arithmetic: within a file it nearly always goes the same way.
 template <bool Hundredths = false>
-[[gnu::always_inline]] inline char *
-coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
+[[gnu::always_inline]] inline char *coordinate_by_plan(char *p, int32_t x,
+                                                       const CoordinatePlan &c,
+                                                       ThousandsMemo &memo) {
     const int64_t m = c.step * x + c.base;
     uint64_t a = static_cast<uint64_t>(m);
     char *q = p;
     if (m < 0) {
         *q++ = '-';
         a = 0 - a;
+    }
+    if constexpr (Hundredths) {
+        const uint64_t r = a - memo.from;
+        if (r < 100000) [[likely]]
+            return put_after_thousands(q, memo.text, static_cast<uint32_t>(r));
+        if (a >= 100000) // the usual heights skip the division
+            remember_thousands(memo, a, c.limit);
     }
     if (Hundredths && a - 1 < c.short_limit) [[likely]]
         return put_hundredths(q, static_cast<uint32_t>(a));
@@ -200,6 +280,8 @@ coordinate_by_plan(char *p, int32_t x, const CoordinatePlan &c) {
 
 } // namespace coordinate_detail
 
+using coordinate_detail::ThousandsMemo;
+
 // The plan of one axis: the fewest decimals d (0 to 8) that state both the
 // scale factor and the offset; none (every value exact) where there are
 // none.
@@ -216,12 +298,22 @@ inline CoordinatePlan planCoordinate(double scale, double offset) {
 // printf("%.2f", scaledCoordinate(x, c.scale, c.offset)); Hundredths as
 // for coordinate_by_plan.  Inline in every row loop: as a call it costs
 // more than the conversion.
+// The memo carries the thousands from one value of the axis to the next.
 template <bool Hundredths = false>
 [[gnu::always_inline]] inline char *put_coordinate(char *p, int32_t x,
-                                                   const CoordinatePlan &c) {
-    if (char *end = coordinate_detail::coordinate_by_plan<Hundredths>(p, x, c))
+                                                   const CoordinatePlan &c,
+                                                   ThousandsMemo &memo) {
+    if (char *end =
+            coordinate_detail::coordinate_by_plan<Hundredths>(p, x, c, memo))
         return end;
     return coordinate_detail::coordinate_exactly(p, x, c.scale, c.offset);
+}
+
+// The same for a value on its own.
+template <bool Hundredths = false>
+inline char *put_coordinate(char *p, int32_t x, const CoordinatePlan &c) {
+    ThousandsMemo fresh;
+    return put_coordinate<Hundredths>(p, x, c, fresh);
 }
 
 } // namespace ptx

@@ -315,6 +315,77 @@ template <int D>
     return p + 1 + D;
 }
 
+// The whole seconds of the last GPS time written in full, with their text.
+// Consecutive records nearly always share their whole seconds and differ
+// only in the decimals; a row loop keeps one memo for its records.
+struct SecondsMemo {
+    // bits >> shift of the remembered time.  A fresh memo matches no
+    // double: shifted by 63, every double's bits are 0 or 1.
+    uint64_t high = 2;
+    int shift = 63;
+    std::size_t length = 0; // the sign and the whole digits, at most 16
+    char text[16] = {};
+};
+
+// The seven decimals of f 2^-k, rounded half to even, for f < 2^k and
+// 1 <= k <= 39: f 10^7 + 2^(k-1) < 2^39 2^24 = 2^63 fits 64 bits.  10^7
+// means that they round up into the whole seconds.
+inline uint64_t seven_decimals(uint64_t bits, int k) {
+    const uint64_t f = bits & ((uint64_t{1} << k) - 1);
+    return shift_round_even(f * kPow10[7], k);
+}
+
+// Writes the time in full, exactly, and remembers its whole seconds where
+// the memo's fast path can use them: 2^13 <= |v| < 2^52, so that the binary
+// point lies 1 to 39 bits above the mantissa's lowest bit; decimals that
+// did not round up into the seconds, so that the text written is that of
+// the seconds the high bits hold; and a text of sign and whole digits of at
+// most 16 characters.
+[[gnu::noinline]] inline char *put_fixed7_remembering(char *p, double v,
+                                                      SecondsMemo &memo) {
+    char *const end = put_fixed<7>(p, v);
+    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    const int shift = 1075 - (static_cast<int>(bits >> 52) & 0x7ff);
+    const auto length = static_cast<std::size_t>(end - p) - 8;
+    if (shift >= 1 && shift <= 39 && length <= sizeof memo.text &&
+        seven_decimals(bits, shift) < kPow10[7]) {
+        memo.high = bits >> shift;
+        memo.shift = shift;
+        memo.length = length;
+        std::memcpy(memo.text, p, length);
+    }
+    return end;
+}
+
+// printf("%.7f", v), the whole seconds copied from the memo when they are
+// the remembered ones.
+//
+// Why that is exact.  The memo holds bits >> k of a time t0 with
+// 2^13 <= |t0| < 2^52, k = 1075 - t0's biased exponent, 1 <= k <= 39, and
+// the text of t0's sign and whole seconds m >> k (|t0| = m 2^-k).  If v's
+// bits >> k are the same, v has t0's sign and exponent (bits 52 to 63 lie
+// above k), so |v| = m' 2^-k with the same k and m''s bits from k up the
+// same: v has t0's whole seconds and sign, and their text.  Its fraction
+// is f 2^-k with f = the low k bits, and printf's seven decimals are
+// seven_decimals(); a result of 10^7 carries into the seconds.  That, and a
+// time whose high bits differ (other seconds, another exponent or sign, or
+// outside the range), take the exact routine, put_fixed7_remembering,
+// which remembers the new seconds.
+inline char *put_fixed7_memo(char *p, double v, SecondsMemo &memo) {
+    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    if ((bits >> memo.shift) == memo.high) [[likely]] {
+        const uint64_t fraction = seven_decimals(bits, memo.shift);
+        if (fraction < kPow10[7]) [[likely]] {
+            std::memcpy(p, memo.text, sizeof memo.text);
+            p += memo.length;
+            *p = '.';
+            put_fraction<7>(p + 1, static_cast<uint32_t>(fraction));
+            return p + 8;
+        }
+    }
+    return put_fixed7_remembering(p, v, memo);
+}
+
 // The text of every byte value, 0 to 255 and -128 to 127, in one word: the
 // characters in the low bytes, their count in the top byte.  A table load
 // and one store replace the digit arithmetic for the many one-byte fields.
@@ -350,6 +421,39 @@ inline char *put_byte_text(char *p, uint64_t word) {
     return p + (word >> 56);
 }
 
+// The text of every value 0 to 999 in one word: the characters without
+// leading zeros in the low bytes, the three digits with them in bytes 4 to
+// 6, the count in the top byte.  Two loads spell any 16-bit value.
+inline constexpr auto kThousandTexts = [] {
+    std::array<uint64_t, 1000> table{};
+    for (unsigned v = 0; v < 1000; ++v) {
+        const unsigned digits[3] = {v / 100, v / 10 % 10, v % 10};
+        const unsigned n = v >= 100 ? 3 : v >= 10 ? 2 : 1;
+        uint64_t word = uint64_t{n} << 56;
+        for (unsigned i = 0; i < n; ++i)
+            word |= uint64_t{'0' + digits[3 - n + i]} << (8 * i);
+        for (unsigned i = 0; i < 3; ++i)
+            word |= uint64_t{'0' + digits[i]} << (32 + 8 * i);
+        table[v] = word;
+    }
+    return table;
+}();
+
+// printf("%u", v) for v < 65536, without the eight-digit split.  Exact
+// because v = 1000 h + l with l < 1000, and for h >= 1 printf's digits are
+// h's without leading zeros followed by l's three with them; for h = 0 they
+// are l's alone.  So every 16-bit value is exact (the tests try all of
+// them) and there is no fallback.  Writes eight characters at p whatever
+// the length.
+inline char *put_u16(char *p, uint16_t v) {
+    if (v < 1000)
+        return put_byte_text(p, kThousandTexts[v]);
+    const unsigned high = v / 1000u; // 1 to 65
+    p = put_byte_text(p, kThousandTexts[high]);
+    put_word(p, kThousandTexts[v - high * 1000u] >> 32);
+    return p + 3;
+}
+
 } // namespace number_format_detail
 
 // printf("%.2f", v)
@@ -370,6 +474,19 @@ inline char *put_fixed6(char *p, double v) {
 // printf("%.7f", v)
 inline char *put_fixed7(char *p, double v) {
     return number_format_detail::put_fixed<7>(p, v);
+}
+
+// The whole seconds a row loop carries from one GPS time to the next.
+using number_format_detail::SecondsMemo;
+
+// printf("%.7f", v) for a GPS time, with the memo of the previous one.
+inline char *put_gps_time(char *p, double v, SecondsMemo &memo) {
+    return number_format_detail::put_fixed7_memo(p, v, memo);
+}
+
+// printf("%u", v) for a 16-bit value
+inline char *put_u16(char *p, uint16_t v) {
+    return number_format_detail::put_u16(p, v);
 }
 
 // printf("%u", v)

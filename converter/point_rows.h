@@ -30,11 +30,14 @@ namespace ptx {
 struct ExactNumbers {
     template <bool Hundredths>
     [[gnu::always_inline]] static char *coordinate(char *p, int32_t x,
-                                                   const CoordinatePlan &c) {
-        return put_coordinate<Hundredths>(p, x, c);
+                                                   const CoordinatePlan &c,
+                                                   ThousandsMemo &thousands) {
+        return put_coordinate<Hundredths>(p, x, c, thousands);
     }
-    static char *fixed7(char *p, double v) { return put_fixed7(p, v); }
-    static char *uint(char *p, uint32_t v) { return put_uint(p, v); }
+    static char *gpsTime(char *p, double v, SecondsMemo &seconds) {
+        return put_gps_time(p, v, seconds);
+    }
+    static char *u16(char *p, uint16_t v) { return put_u16(p, v); }
     static char *u8(char *p, uint8_t v) { return put_u8(p, v); }
     static char *i8(char *p, int8_t v) { return put_i8(p, v); }
 };
@@ -53,6 +56,13 @@ struct Transform {
     // the common case), so the row loop can leave out the finer scales'
     // rounding step.
     bool inHundredths() const { return x.per == 1 && y.per == 1 && z.per == 1; }
+};
+
+// What a row loop carries from one record to the next: the whole seconds
+// of the GPS time and the thousands of each axis.
+struct RowMemo {
+    SecondsMemo seconds;
+    ThousandsMemo x, y, z;
 };
 
 // Longest row any format can produce: four numbers of up to
@@ -92,16 +102,16 @@ inline char *digit(char *p, unsigned v) {
 // hundredths (Transform::inHundredths).
 template <class N, Value V, Layout L, bool H>
 [[gnu::always_inline]] inline char *value(char *p, const unsigned char *r,
-                                          const Transform &t) {
+                                          const Transform &t, RowMemo &memo) {
     using enum Value;
     if constexpr (V == X)
-        return N::template coordinate<H>(p, load_i32(r + kXAt), t.x);
+        return N::template coordinate<H>(p, load_i32(r + kXAt), t.x, memo.x);
     else if constexpr (V == Y)
-        return N::template coordinate<H>(p, load_i32(r + kYAt), t.y);
+        return N::template coordinate<H>(p, load_i32(r + kYAt), t.y, memo.y);
     else if constexpr (V == Z)
-        return N::template coordinate<H>(p, load_i32(r + kZAt), t.z);
+        return N::template coordinate<H>(p, load_i32(r + kZAt), t.z, memo.z);
     else if constexpr (V == Intensity)
-        return N::uint(p, load_u16(r + kIntensityAt));
+        return N::u16(p, load_u16(r + kIntensityAt));
     else if constexpr (V == ReturnNum)
         return digit(p, r[kBitsAt] & 7u);
     else if constexpr (V == NumReturns)
@@ -117,15 +127,15 @@ template <class N, Value V, Layout L, bool H>
     else if constexpr (V == Byte17)
         return N::u8(p, r[kByte17At]);
     else if constexpr (V == Bytes18to19)
-        return N::uint(p, load_u16(r + kBytes18At));
+        return N::u16(p, load_u16(r + kBytes18At));
     else if constexpr (V == GpsTime)
-        return N::fixed7(p, load_f64(r + tamarak::kGpsTimeAt));
+        return N::gpsTime(p, load_f64(r + tamarak::kGpsTimeAt), memo.seconds);
     else if constexpr (V == Red)
-        return N::uint(p, load_u16(r + tamarak::colour_at(L)));
+        return N::u16(p, load_u16(r + tamarak::colour_at(L)));
     else if constexpr (V == Green)
-        return N::uint(p, load_u16(r + tamarak::colour_at(L) + 2));
+        return N::u16(p, load_u16(r + tamarak::colour_at(L) + 2));
     else
-        return N::uint(p, load_u16(r + tamarak::colour_at(L) + 4));
+        return N::u16(p, load_u16(r + tamarak::colour_at(L) + 4));
 }
 
 // "R N D E " for every value of the bitfield byte: the four flag columns
@@ -154,12 +164,13 @@ template <int F, std::size_t I> constexpr bool startsFlagColumns() {
 // first; columns that the layout does not carry are left out.
 template <class N, int F, Layout L, bool H, std::size_t I = 0>
 [[gnu::always_inline]] inline char *columnsFrom(char *p, const unsigned char *r,
-                                                const Transform &t) {
+                                                const Transform &t,
+                                                RowMemo &memo) {
     constexpr auto cols = kFormats[F];
     if constexpr (I == cols.size()) {
         return p;
     } else if constexpr (cols[I].where_carried && !carries(L, cols[I].value)) {
-        return columnsFrom<N, F, L, H, I + 1>(p, r, t);
+        return columnsFrom<N, F, L, H, I + 1>(p, r, t, memo);
     } else {
         if constexpr (I > 0)
             *p++ = ' ';
@@ -167,19 +178,19 @@ template <class N, int F, Layout L, bool H, std::size_t I = 0>
             // The table's eighth byte is a blank that the next column's
             // blank overwrites.
             number_format_detail::put_word(p, kFlagColumns[r[kBitsAt]]);
-            return columnsFrom<N, F, L, H, I + 4>(p + 7, r, t);
+            return columnsFrom<N, F, L, H, I + 4>(p + 7, r, t, memo);
         } else {
-            p = value<N, cols[I].value, L, H>(p, r, t);
-            return columnsFrom<N, F, L, H, I + 1>(p, r, t);
+            p = value<N, cols[I].value, L, H>(p, r, t, memo);
+            return columnsFrom<N, F, L, H, I + 1>(p, r, t, memo);
         }
     }
 }
 
 // The row of format F for a record of layout L, line end included.
 template <class N, int F, Layout L, bool H>
-[[gnu::always_inline]] inline char *writeRow(char *p, const unsigned char *r,
-                                             const Transform &t) {
-    return putLineEnd(columnsFrom<N, F, L, H>(p, r, t));
+[[gnu::always_inline]] inline char *
+writeRow(char *p, const unsigned char *r, const Transform &t, RowMemo &memo) {
+    return putLineEnd(columnsFrom<N, F, L, H>(p, r, t, memo));
 }
 
 template <int F> constexpr bool hasCoordinates() {
@@ -198,10 +209,11 @@ template <class N, int F, Layout L, bool H>
     // A copy of the transform whose address is never taken: the text
     // stores cannot alias it, so its fields stay in registers.
     const Transform local = t;
+    RowMemo memo;
     constexpr std::size_t size = tamarak::record_size(L);
     const unsigned char *const end = records + count * size;
     for (const unsigned char *r = records; r != end; r += size)
-        out = writeRow<N, F, L, H>(out, r, local);
+        out = writeRow<N, F, L, H>(out, r, local, memo);
     return out;
 }
 

@@ -39,6 +39,8 @@ constexpr uint64_t kSubnormals = 50'000;
 constexpr uint64_t kRandomInts = 1'000'000;
 constexpr uint64_t kCoordinateFiles = 2'000; // scale and offset pairs
 constexpr uint64_t kValuesPerFile = 1'000;
+constexpr uint64_t kGpsSeries = 4'000; // runs of consecutive GPS times
+constexpr uint64_t kTimesPerSeries = 250;
 static_assert(kRandomBits + kPerExponent * 2047 + kCoordinates + kGpsTimes +
                       kValuesPerHalfway * kHalfways + kSubnormals >=
                   1'000'000,
@@ -355,6 +357,115 @@ INSTANTIATE_TEST_SUITE_P(Precisions, FixedFormat,
                                     std::to_string(info.param.digits);
                          });
 
+// ---- GPS times with the whole seconds carried from row to row ----
+
+// The memo of one run of rows; each series starts a fresh one, as each row
+// loop does.
+ptx::SecondsMemo g_seconds;
+
+char *put_gps_time(char *p, double v) {
+    return ptx::put_gps_time(p, v, g_seconds);
+}
+
+// Where a series starts: survey times, negative (adjusted) times, and the
+// edges of the memo's range and of a binary exponent, where the whole
+// seconds' text or the bits they come from change.
+double series_start(std::mt19937_64 &rng) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double two13 = 8192, two52 = 0x1p52;
+    switch (rng() % 8) {
+    case 0:
+        return 3e8 + 1.1e9 * unit(rng); // standard GPS time
+    case 1:
+        return -1e9 * unit(rng); // adjusted standard, before 2011
+    case 2:
+        return 604800 * unit(rng); // GPS week seconds
+    case 3:
+        return (rng() % 2 ? 1 : -1) * (two13 - 2e-3 * unit(rng));
+    case 4:
+        return two52 - static_cast<double>(rng() % 8) - 0.5;
+    case 5: // just below a power of two, the exponent about to change
+        return std::ldexp(1.0, 14 + static_cast<int>(rng() % 38)) -
+               1e-4 * unit(rng);
+    case 6: // a tie at seven decimals: the fraction an odd number of 256ths
+        return std::floor(2e9 * unit(rng)) +
+               static_cast<double>(2 * (rng() % 128) + 1) / 256;
+    default: // a second about to turn over when rounded
+        return std::floor(1e9 * unit(rng)) + 0.99999993;
+    }
+}
+
+// The next time of a series: mostly a few microseconds on, as pulses are,
+// sometimes across a whole second, a jump back, the neighbours of the last,
+// or a tie within the same second.
+double series_step(std::mt19937_64 &rng, double t) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    switch (rng() % 10) {
+    case 0:
+        return t + 0.9 + 0.2 * unit(rng);
+    case 1:
+        return t - 1e-3 * unit(rng);
+    case 2:
+        return std::nextafter(t, rng() % 2 ? HUGE_VAL : -HUGE_VAL);
+    case 3:
+        return std::trunc(t) +
+               std::copysign(static_cast<double>(2 * (rng() % 128) + 1) / 256,
+                             t);
+    case 4:
+        return -t;
+    default:
+        return t + 1.5e-5 * unit(rng);
+    }
+}
+
+TEST(GpsTimeSeries, MatchSnprintf) {
+    std::mt19937_64 rng{seed() * 13 + 5};
+    Checker c;
+    const uint64_t series = count(kGpsSeries);
+    for (uint64_t s = 0; s < series; ++s) {
+        g_seconds = ptx::SecondsMemo{};
+        double t = series_start(rng);
+        for (uint64_t i = 0; i < kTimesPerSeries; ++i, t = series_step(rng, t))
+            c.check<double>(put_gps_time, "%.7f", t);
+    }
+    EXPECT_EQ(c.checked(), series * kTimesPerSeries);
+    EXPECT_EQ(c.failed(), 0u) << c.report();
+}
+
+// The times at the memo's edges one after another, each after a time with
+// the same whole seconds, so that the memo is tried on every one.
+TEST(GpsTimeSeries, EdgesAfterTheirOwnSeconds) {
+    const double two13 = 8192, two52 = 0x1p52;
+    const std::vector<double> edges = {
+        two13,
+        std::nextafter(two13, 0.0),
+        std::nextafter(two13, HUGE_VAL),
+        two52,
+        std::nextafter(two52, 0.0),
+        two52 - 0.5,
+        331452786.99999995,
+        331452786.99999994,
+        331452786.0 + 1.0 / 256,
+        331452786.0 + 3.0 / 256,
+        4294967295.9999999,
+        9999999999.9999999,
+        99999999.00000005,
+        0.5,
+        1e15 + 0.25,
+        1e16,
+    };
+    Checker c;
+    for (const double edge : edges)
+        for (const double v : {edge, -edge}) {
+            g_seconds = ptx::SecondsMemo{};
+            c.check<double>(put_gps_time, "%.7f", std::trunc(v));
+            c.check<double>(put_gps_time, "%.7f", v);
+            c.check<double>(put_gps_time, "%.7f", v);
+        }
+    EXPECT_EQ(c.checked(), 6 * edges.size());
+    EXPECT_EQ(c.failed(), 0u) << c.report();
+}
+
 // The cases a reader checks by eye, spelled out, so that an snprintf that
 // disagreed with the documented behaviour would not go unnoticed either.
 std::string fixed2(double v) {
@@ -478,10 +589,15 @@ TEST(Coordinates, MatchSnprintf) {
         }
         const ptx::CoordinatePlan plan = ptx::planCoordinate(scale, offset);
         const double centre = -offset / scale;
+        ptx::ThousandsMemo memo; // one file's run of values
+        int64_t x = 0;
         for (uint64_t i = 0; i < kValuesPerFile; ++i) {
-            int64_t x;
             const int64_t near = static_cast<int64_t>(rng() % 9) - 4;
-            switch (i % 4) {
+            switch (i % 6) {
+            case 4: // a walk, as neighbouring points go
+            case 5:
+                x += static_cast<int64_t>(rng() % 4001) - 2000;
+                break;
             case 0:
                 x = any(rng);
                 break;
@@ -506,9 +622,9 @@ TEST(Coordinates, MatchSnprintf) {
                 want, sizeof want, "%.2f",
                 ptx::scaledCoordinate(xi, plan.scale, plan.offset));
             // The row loops' variant wherever the plan counts hundredths.
-            const char *end = plan.per == 1
-                                  ? ptx::put_coordinate<true>(got, xi, plan)
-                                  : ptx::put_coordinate(got, xi, plan);
+            const char *end =
+                plan.per == 1 ? ptx::put_coordinate<true>(got, xi, plan, memo)
+                              : ptx::put_coordinate(got, xi, plan);
             ++checked;
             if (end - got == n && std::memcmp(got, want, n) == 0)
                 continue;
@@ -525,6 +641,50 @@ TEST(Coordinates, MatchSnprintf) {
     EXPECT_EQ(checked, files * kValuesPerFile);
     EXPECT_EQ(failed, 0u) << failed << " of " << checked << " differ (seed "
                           << seed() << "):" << examples;
+}
+
+// Coordinates of scale 0.01 around every change of the text's shape: each
+// power of ten of the hundredths, and the thousands that the table of
+// 0 to 999 splits the whole units at; in a run through one memo of the
+// thousands, so that every edge is crossed from a remembered value.
+TEST(Coordinates, TextLengthEdges) {
+    const ptx::CoordinatePlan plans[] = {ptx::planCoordinate(0.01, 0),
+                                         ptx::planCoordinate(0.01, 4.3e6)};
+    std::vector<int64_t> hundredths;
+    for (int64_t p = 1; p <= 10'000'000'000; p *= 10)
+        for (int64_t d = -2; d <= 2; ++d)
+            hundredths.push_back(p + d);
+    for (int64_t thousand = 100'000; thousand <= 1'000'000'000;
+         thousand *= 1000)
+        for (int64_t k : {1, 2, 999, 1000, 1001})
+            for (int64_t d : {-101, -100, -1, 0, 1, 99, 100})
+                hundredths.push_back(k * thousand + d);
+    uint64_t checked = 0, failed = 0;
+    std::string examples;
+    for (const ptx::CoordinatePlan &plan : plans) {
+        ptx::ThousandsMemo memo;
+        for (const int64_t n : hundredths)
+            for (const int64_t signed_n : {n, -n}) {
+                const int64_t x = signed_n - plan.base;
+                if (x < INT32_MIN || x > INT32_MAX)
+                    continue;
+                const auto xi = static_cast<int32_t>(x);
+                char want[512], got[ptx::kMaxNumberChars];
+                const int len = std::snprintf(
+                    want, sizeof want, "%.2f",
+                    ptx::scaledCoordinate(xi, plan.scale, plan.offset));
+                const char *end =
+                    ptx::put_coordinate<true>(got, xi, plan, memo);
+                ++checked;
+                if (end - got == len && std::memcmp(got, want, len) == 0)
+                    continue;
+                if (++failed <= 5)
+                    examples +=
+                        "\n  x " + std::to_string(xi) + ": want " + want;
+            }
+    }
+    EXPECT_GT(checked, 300u);
+    EXPECT_EQ(failed, 0u) << failed << " of " << checked << examples;
 }
 
 // ---- integer conversions ----
@@ -611,6 +771,15 @@ TEST(IntegerFormat, EveryByte) {
         c.check(ptx::put_i8, "%d", static_cast<int8_t>(b));
     }
     EXPECT_EQ(c.checked(), 512u);
+    EXPECT_EQ(c.failed(), 0u) << c.report();
+}
+
+// Every value of the 16-bit fields (intensity, point source, colours).
+TEST(IntegerFormat, EverySixteenBitValue) {
+    Checker c;
+    for (uint32_t v = 0; v <= UINT16_MAX; ++v)
+        c.check(ptx::put_u16, "%u", static_cast<uint16_t>(v));
+    EXPECT_EQ(c.checked(), 65536u);
     EXPECT_EQ(c.failed(), 0u) << c.report();
 }
 
