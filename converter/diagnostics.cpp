@@ -2,7 +2,9 @@
 // diagnostics.cpp - the standard-error lines of ptxport.
 #include "diagnostics.h"
 
+#include "TAMARAK_LiDAR.h"
 #include "file_handle.h"
+#include "format_catalogue.h"
 #include "las_layout.h"
 #include "list_text.h"
 #include "platform.h"
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace ptx {
 
@@ -152,6 +155,23 @@ std::string listLooksLikeLasNote(const std::string &name) {
     return "ptxport: note: " + name +
            " is a LAS file, read as a list because its extension is not "
            "\"las\" in lower case\n";
+}
+
+std::string interruptedLine(const std::string &las) {
+    return "ptxport: interrupted: " + las +
+           " was not converted; its previous outputs are unchanged\n";
+}
+
+std::string versionNote(int argc, char **argv) {
+    bool asked = false;
+    for (int i = 1; i < argc; ++i)
+        for (const std::string_view flag : {"--version", "-V", "--help", "-h"})
+            asked = asked || flag == argv[i];
+    if (!asked)
+        return {};
+    return std::string("ptxport: version ") + tamarak_lidar_version() +
+           "; usage: ptxport FILE.las|LIST FORMAT (0-" +
+           std::to_string(kFormatCount - 1) + "); see man ptxport\n";
 }
 
 void warnIfTruncated(const std::string &name, uint64_t whole_records,

@@ -61,6 +61,14 @@ void warnIfScaleTooFine(const std::string &name, double x_scale,
 void warnIfTruncated(const std::string &name, uint64_t whole_records,
                      uint32_t declared);
 
+// A run stopped by a signal while it converted `las`, whose outputs it
+// left as they were.
+std::string interruptedLine(const std::string &las);
+
+// What standard error adds to the usage of a command line that asks for
+// the version or the usage (--version, -V, --help, -h); nothing otherwise.
+std::string versionNote(int argc, char **argv);
+
 } // namespace ptx
 
 #endif

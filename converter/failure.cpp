@@ -19,6 +19,10 @@ Failure refused(FileStep step, std::vector<std::string> names,
 }
 
 Failure failed(FileStep step, FileRole file, const tamarak::Stream &stream) {
+    return failed(step, file, stream.error());
+}
+
+Failure failed(FileStep step, FileRole file, int error) {
     tamarak::LasVerdict v;
     switch (step) {
     case FileStep::openToRead:
@@ -32,7 +36,7 @@ Failure failed(FileStep step, FileRole file, const tamarak::Stream &stream) {
         v.status = TAMARAK_WRITE_FAILED;
         break;
     }
-    v.error = stream.error();
+    v.error = error;
     return {step, file, {}, v};
 }
 
@@ -94,6 +98,8 @@ std::string failureMessage(const Failure &f) {
         return one(msg::kWriteFailed);
     case FileStep::recheck:
         return one(msg::kChanged);
+    case FileStep::interrupted:
+        break; // told on standard error alone
     }
     return {};
 }

@@ -39,8 +39,9 @@ enum class FileStep : std::uint8_t {
     openToWrite,
     read,
     write,
-    close,   // of a file written: data may be lost
-    recheck, // the LAS file is no longer what validation saw
+    close,       // of a file written: data may be lost
+    recheck,     // the LAS file is no longer what validation saw
+    interrupted, // a signal asked the run to stop
 };
 
 // The LAS file, or one of the two files written for it.
@@ -61,6 +62,9 @@ struct Failure {
 // A failure of validation about the given names.
 Failure refused(FileStep step, std::vector<std::string> names = {},
                 const tamarak::LasVerdict &verdict = {});
+
+// A failure of conversion with the errno value it left (0: none known).
+Failure failed(FileStep step, FileRole file, int error);
 
 // The failure of the last call made on a stream.
 Failure failed(FileStep step, FileRole file, const tamarak::Stream &stream);

@@ -6,7 +6,8 @@
 // The run validates every input before it writes anything, then converts
 // the LAS files one after another: for each, the header description file
 // and the point file beside it.  Exit status 0 after a complete run, -1
-// after any failure, always with a message on standard output.
+// after any failure, always with a message on standard output; a run that
+// a signal stops ends as that signal would.
 #include "platform.h"
 #include "run_driver.h"
 

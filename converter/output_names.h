@@ -4,6 +4,7 @@
 #define PTXPORT_OUTPUT_NAMES_H
 
 #include <string>
+#include <string_view>
 
 namespace ptx {
 
@@ -19,6 +20,18 @@ struct LasFileNames {
 // sure): its last four characters give way to the suffixes.  Any directory
 // part stays.
 LasFileNames namesFor(const std::string &las_name);
+
+// What marks the temporary name of an output being written: the final
+// file's name, hidden, then this and kUniqueChars letters or digits that
+// make it the run's own: plot7.asc is written as .plot7.asc.ptxport-k3F9qZ
+// beside it until it is whole.
+inline constexpr std::string_view kTemporaryMark = ".ptxport-";
+inline constexpr std::size_t kUniqueChars = 6;
+
+// The temporary name of the file `final_name`, in the same folder, with
+// `unique` (kUniqueChars characters) at its end.
+std::string temporaryNameFor(const std::string &final_name,
+                             std::string_view unique);
 
 } // namespace ptx
 

@@ -6,6 +6,7 @@
 // file: a block of records and its text per thread.
 #include "point_pipeline.h"
 
+#include "platform.h"
 #include "progress.h"
 
 #include <algorithm>
@@ -151,8 +152,8 @@ void Pipeline::work(Slot &s) {
     }
 }
 
-// Takes the next block of the input; false when there is none, or after a
-// failure anywhere.
+// Takes the next block of the input; false when there is none, after a
+// failure anywhere, or once a signal has asked the run to stop.
 bool Pipeline::readBlock(Slot &s) {
     std::lock_guard lock(read_mutex_);
     if (input_ended_)
@@ -161,6 +162,12 @@ bool Pipeline::readBlock(Slot &s) {
         std::lock_guard turn(turn_mutex_);
         if (stopped_)
             return false;
+    }
+    // A signal is noticed here, between blocks, by whichever thread comes
+    // next; stop() then ends the others.
+    if (tamarak::interruption() != 0) {
+        stop(Failure{FileStep::interrupted, FileRole::las, {}, {}});
+        return false;
     }
     const std::size_t got = in_.read(s.records.get(), 1, block_bytes_);
     input_ended_ = got < block_bytes_;

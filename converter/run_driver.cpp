@@ -12,6 +12,7 @@
 #include "header_bytes.h"
 #include "header_description.h"
 #include "line_end.h"
+#include "output_file.h"
 #include "platform.h"
 #include "point_writer.h"
 #include "run_validation.h"
@@ -32,6 +33,20 @@ namespace {
 
 constexpr int kFailed = -1;
 
+// The two files written for the LAS file in progress, until they are
+// placed under their final names.
+struct Outputs {
+    OutputFile header;
+    OutputFile points;
+};
+
+// Standard output is flushed after each message and each file's names, so
+// that a log of a run that was killed shows how far it got; within those
+// it stays fully buffered.
+void flushMessages() {
+    std::fflush(stdout);
+}
+
 const std::string &nameOf(const LasFileNames &file, FileRole role) {
     switch (role) {
     case FileRole::header:
@@ -48,6 +63,7 @@ const std::string &nameOf(const LasFileNames &file, FileRole role) {
 // what standard error adds.
 int report(const Failures &failures) {
     std::fputs(failureMessage(failures.list.front()).c_str(), stdout);
+    flushMessages();
     std::fputs(failureNotes(failures).c_str(), stderr);
     return kFailed;
 }
@@ -96,8 +112,8 @@ Failure readHeader(Stream &in, tamarak::LasType type, LAS12Header &h) {
 }
 
 Failure writeHeaderFile(const LasFileNames &file, const LAS12Header &h,
-                        tamarak::LasType type) {
-    Stream out = Stream::open(file.header.c_str(), ptx::kOutputFileMode);
+                        tamarak::LasType type, OutputFile &written) {
+    Stream out = openOutput(file.header, written);
     if (!out)
         return failed(FileStep::openToWrite, FileRole::header, out);
     Failure f;
@@ -120,8 +136,8 @@ Failure writePoints(const RunPlan &plan, const RunOptions &options,
 
 Failure writePointFile(const RunPlan &plan, const RunOptions &options,
                        const LasFileNames &file, const LAS12Header &h,
-                       std::FILE *in, PointSlots &slots) {
-    Stream out = Stream::open(file.points.c_str(), ptx::kOutputFileMode);
+                       std::FILE *in, PointSlots &slots, OutputFile &written) {
+    Stream out = openOutput(file.points, written);
     if (!out)
         return failed(FileStep::openToWrite, FileRole::points, out);
     const uint64_t record_bytes = recordBytes(file.las, h);
@@ -137,8 +153,11 @@ Failure writePointFile(const RunPlan &plan, const RunOptions &options,
 }
 
 Failure convertFile(const RunPlan &plan, const RunOptions &options,
-                    std::size_t t, LAS12Header &h, PointSlots &slots) {
+                    std::size_t t, LAS12Header &h, PointSlots &slots,
+                    Outputs &written) {
     const LasFileNames &file = plan.files[t];
+    if (tamarak::interruption() != 0)
+        return Failure{FileStep::interrupted, FileRole::las, {}, {}};
     Stream in = Stream::open(file.las.c_str(), "rb");
     if (!in)
         return failed(FileStep::openToRead, FileRole::las, in);
@@ -146,13 +165,40 @@ Failure convertFile(const RunPlan &plan, const RunOptions &options,
     message_print(msg::kOutputFile.text, file.points.c_str());
     if (plan.list_mode)
         message_print(msg::kListPosition.text, t + 1, plan.files.size());
+    flushMessages();
 
     if (Failure f = readHeader(in, plan.type, h))
         return f;
     warnIfScaleTooFine(file.las, h.XScaleFactor, h.YScaleFactor);
-    if (Failure f = writeHeaderFile(file, h, plan.type))
+    if (Failure f = writeHeaderFile(file, h, plan.type, written.header))
         return f;
-    return writePointFile(plan, options, file, h, in.get(), slots);
+    return writePointFile(plan, options, file, h, in.get(), slots,
+                          written.points);
+}
+
+// Puts what was written for a LAS file under the final names, the point
+// file first: whole files after a complete conversion, and after a failure
+// what was written so far, as a run that writes in place leaves it.
+Failure placeOutputs(Outputs &written) {
+    if (const int error = placeOutput(written.points)) {
+        discardOutput(written.header);
+        return failed(FileStep::write, FileRole::points, error);
+    }
+    if (const int error = placeOutput(written.header))
+        return failed(FileStep::write, FileRole::header, error);
+    return {};
+}
+
+// Ends a run that a signal stopped: the outputs of the LAS file in
+// progress are dropped, those of the files before it stay.
+[[noreturn]] void endInterrupted(int signal, const std::string *las,
+                                 Outputs &written) {
+    discardOutput(written.points);
+    discardOutput(written.header);
+    flushMessages();
+    if (las)
+        std::fputs(interruptedLine(*las).c_str(), stderr);
+    tamarak::end_interrupted(signal);
 }
 
 } // namespace
@@ -160,6 +206,8 @@ Failure convertFile(const RunPlan &plan, const RunOptions &options,
 int convertRun(const RunPlan &plan, const RunOptions &options) {
     const auto beginTime = std::chrono::steady_clock::now();
     credits();
+    flushMessages();
+    tamarak::catch_interruptions();
     // The header block and the point slots serve every file of the run.
     const std::unique_ptr<LAS12Header> header(new (std::nothrow) LAS12Header);
     if (!header)
@@ -168,9 +216,21 @@ int convertRun(const RunPlan &plan, const RunOptions &options) {
                      plan.type.record_size(), options.records_per_block);
     if (!slots.ready())
         return report(FileStep::noMemoryForRecords);
-    for (std::size_t t = 0; t < plan.files.size(); ++t)
-        if (const Failure f = convertFile(plan, options, t, *header, slots))
-            return report(f, plan.files[t]);
+    for (std::size_t t = 0; t < plan.files.size(); ++t) {
+        Outputs written;
+        const Failure f =
+            convertFile(plan, options, t, *header, slots, written);
+        // A read or write that the signal cut short failed for its sake.
+        if (const int signal = tamarak::interruption())
+            endInterrupted(signal, &plan.files[t].las, written);
+        const Failure placed = placeOutputs(written);
+        if (f || placed)
+            return report(f ? f : placed, plan.files[t]);
+    }
+    if (const int signal = tamarak::interruption()) {
+        Outputs none;
+        endInterrupted(signal, nullptr, none);
+    }
 
     const auto finishTime = std::chrono::steady_clock::now();
     const std::chrono::duration<double> elapsed = finishTime - beginTime;

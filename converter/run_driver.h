@@ -23,7 +23,9 @@ struct RunOptions {
 // file its console lines, its header description and its point file, then
 // the elapsed time.  Returns 0 after a complete run, or -1 after the first
 // failure, whose message it has printed; the outputs of the files before it
-// stay complete.
+// stay complete.  A signal that asks the run to stop (SIGINT, SIGTERM,
+// SIGHUP) ends the process, with the outputs of the file in progress left
+// as they were.
 int convertRun(const RunPlan &plan, const RunOptions &options);
 
 // The command: ptxport <LAS File | ASCII List> <Format>.  A run that

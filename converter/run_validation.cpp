@@ -170,8 +170,11 @@ std::optional<Failure> validateOutputsAreDistinct(const RunPlan &plan) {
 } // namespace
 
 Validation validateRun(int argc, char **argv) {
-    if (argc != 3)
-        return refusal(refused(FileStep::arguments));
+    if (argc != 3) {
+        Failures f = refusal(refused(FileStep::arguments));
+        f.notes = versionNote(argc, argv);
+        return f;
+    }
     const tamarak::Extension mode = checkFileExtension(argv[1], "las");
     if (mode != tamarak::Extension::matches &&
         mode != tamarak::Extension::differs)

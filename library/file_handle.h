@@ -38,11 +38,13 @@ class Stream {
     // Opens a file by UTF-8 name; a stream that did not open has failed.
     static Stream open(const char *name, const char *mode) {
         errno = 0;
-        Stream s(open_file(name, mode));
-        s.owned_ = true;
-        if (!s.f_)
-            s.fail();
-        return s;
+        return owning(open_file(name, mode));
+    }
+
+    // Creates a file to write in binary, only if no file has its name.
+    static Stream create_new(const char *name) {
+        errno = 0;
+        return owning(create_new_file(name));
     }
 
     explicit operator bool() const { return f_ != nullptr; }
@@ -86,6 +88,14 @@ class Stream {
     }
 
   private:
+    static Stream owning(std::FILE *f) {
+        Stream s(f);
+        s.owned_ = true;
+        if (!s.f_)
+            s.fail();
+        return s;
+    }
+
     bool fail() {
         if (!failed_) {
             failed_ = true;

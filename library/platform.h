@@ -31,11 +31,45 @@ std::FILE *open_file(const char *utf8_name, const char *mode);
 // 64-bit offset everywhere; 0 on success, as fseek.
 int seek_to(std::FILE *f, uint64_t offset);
 
+// Creates a file of that UTF-8 name for writing in binary, only where no
+// file of the name exists (errno EEXIST then), so that a name chosen by one
+// run is never taken over by another.
+std::FILE *create_new_file(const char *utf8_name);
+
+// Gives the file `from` the name `to` in one step, replacing what `to`
+// held: a reader of `to` sees the old file or the new, never a part.  0 on
+// success, else an errno value for the reason (on Windows, the nearest one
+// to the system's: a file another program holds open gives EACCES).
+int replace_file(const char *from, const char *to);
+
+// The interruptions a user or a batch system sends to end a run: SIGINT,
+// SIGTERM and SIGHUP on POSIX, Ctrl-C, Ctrl-Break and the console's close
+// on Windows.  Once catch_interruptions has been called, the first of them
+// only sets what interruption() returns (the signal's number, 0 before
+// any), and a blocked read or write returns early (EINTR), so that the
+// caller can stop at its next step, clean up and call end_interrupted.
+void catch_interruptions();
+int interruption();
+
+// Ends the process as the interruption would have without a handler: the
+// default action of the signal, raised again (exit status 128 + n in a
+// shell); on Windows, the status of a process ended by Ctrl-C.
+[[noreturn]] void end_interrupted(int signal);
+
 // A path from a UTF-8 name.  A path built from a plain string would take
 // the ANSI code page on Windows and turn other characters into '?'.
 inline std::filesystem::path utf8_path(const std::string &name) {
     return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
+
+// The UTF-8 name of a path, as utf8_path takes it.
+inline std::string utf8_name(const std::filesystem::path &path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// Whether this process may write the existing file of that UTF-8 name.
+bool may_write(const char *utf8_name);
 
 // Which file a name leads to, so that two names of one file (links, a
 // relative and an absolute path, another case on a case-insensitive volume)

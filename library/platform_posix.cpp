@@ -2,6 +2,8 @@
 // platform_posix.cpp - platform.h on POSIX systems (Linux and the others).
 #include "platform.h"
 
+#include <cerrno>
+#include <csignal>
 #include <limits>
 #include <thread>
 
@@ -12,6 +14,17 @@
 
 namespace tamarak {
 
+namespace {
+
+volatile std::sig_atomic_t g_interruption = 0;
+
+extern "C" void noteInterruption(int signal) {
+    if (g_interruption == 0)
+        g_interruption = signal;
+}
+
+} // namespace
+
 std::FILE *open_file(const char *utf8_name, const char *mode) {
     return std::fopen(utf8_name, mode);
 }
@@ -21,6 +34,44 @@ int seek_to(std::FILE *f, uint64_t offset) {
     if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()))
         return -1;
     return fseeko(f, static_cast<off_t>(offset), SEEK_SET);
+}
+
+std::FILE *create_new_file(const char *utf8_name) {
+    return std::fopen(utf8_name, "wbx");
+}
+
+bool may_write(const char *utf8_name) {
+    return access(utf8_name, W_OK) == 0;
+}
+
+int replace_file(const char *from, const char *to) {
+    return std::rename(from, to) == 0 ? 0 : errno;
+}
+
+void catch_interruptions() {
+    struct sigaction action = {};
+    action.sa_handler = noteInterruption;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a blocked read or write returns
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before = {};
+        // A signal ignored on purpose (nohup, a shell's background job)
+        // stays ignored.
+        if (sigaction(signal, nullptr, &before) == 0 &&
+            before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+int interruption() {
+    return g_interruption;
+}
+
+void end_interrupted(int signal) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    _exit(128 + signal); // only if the signal is blocked
 }
 
 bool identify_file(const char *utf8_name, FileIdentity &id) {

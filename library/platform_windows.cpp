@@ -3,13 +3,18 @@
 // are UTF-16 and the system's text is in its ANSI code page.
 #include "platform.h"
 
+#include <atomic>
+#include <cerrno>
 #include <climits>
+#include <csignal>
 #include <limits>
 #include <thread>
 
 #include <bit>
 
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 namespace tamarak {
@@ -41,7 +46,90 @@ std::string wide_to_utf8(const wchar_t *wide) {
     return text;
 }
 
+std::atomic<int> g_interruption{0};
+
+// The status of a process that Ctrl-C ended (STATUS_CONTROL_C_EXIT).
+constexpr UINT kControlCExit = 0xC000013A;
+
+// Runs on a thread of its own that the system starts for the event.
+BOOL WINAPI noteConsoleEvent(DWORD event) {
+    const int signal = event == CTRL_C_EVENT       ? SIGINT
+                       : event == CTRL_BREAK_EVENT ? SIGBREAK
+                                                   : SIGTERM;
+    int none = 0;
+    g_interruption.compare_exchange_strong(none, signal);
+    // After a close, log-off or shutdown the system ends the process as
+    // soon as this returns: wait for the run to clean up and end it.
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        Sleep(INFINITE);
+    return TRUE;
+}
+
+// The errno value nearest to a system error code of a file operation.
+int errnoFor(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+        return EXDEV;
+    default:
+        return EIO;
+    }
+}
+
 } // namespace
+
+std::FILE *create_new_file(const char *utf8_name) {
+    std::wstring name;
+    if (!utf8_to_wide(utf8_name, name)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fd =
+        _wopen(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+               _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE *f = _fdopen(fd, "wb");
+    if (!f)
+        _close(fd);
+    return f;
+}
+
+bool may_write(const char *utf8_name) {
+    std::wstring name;
+    return utf8_to_wide(utf8_name, name) && _waccess(name.c_str(), 2) == 0;
+}
+
+int replace_file(const char *from, const char *to) {
+    std::wstring wide_from, wide_to;
+    if (!utf8_to_wide(from, wide_from) || !utf8_to_wide(to, wide_to))
+        return EINVAL;
+    if (MoveFileExW(wide_from.c_str(), wide_to.c_str(),
+                    MOVEFILE_REPLACE_EXISTING))
+        return 0;
+    return errnoFor(GetLastError());
+}
+
+void catch_interruptions() {
+    SetConsoleCtrlHandler(noteConsoleEvent, TRUE);
+}
+
+int interruption() {
+    return g_interruption.load();
+}
+
+void end_interrupted(int) {
+    ExitProcess(kControlCExit);
+}
 
 std::FILE *open_file(const char *utf8_name, const char *mode) {
     std::wstring name, wide_mode;

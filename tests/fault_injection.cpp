@@ -13,12 +13,24 @@
 //   readerror:N     the stream this fopen() returns delivers its first N
 //                   bytes, then reads fail as a failing disk's do: ferror
 //                   set, errno EIO on the thread that read
+//   full:N          the stream this fopen() returns takes its first N
+//                   bytes, then writes fail as on a full disk (ENOSPC)
+//   signal:S        the process is sent signal number S, then the fopen()
+//                   runs (if it still can)
+//   signal:S:N      the stream this fopen() returns delivers its first N
+//                   bytes; the read that would go further first sends S
+//   run:N:COMMAND   the same, but the read first runs COMMAND with the
+//                   shell, without this library, and waits for it: another
+//                   run of the command on the same files, say
+// A PTX_FAULT_PATH that ends in '*' names every name that begins with the
+// rest: the temporary names of the outputs, which end in unique letters.
 // Both fopen and fopen64 are defined here, so neither may be renamed to the
 // other by the large-file switch that the rest of the project builds with.
 #undef _FILE_OFFSET_BITS
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +38,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -38,6 +51,23 @@ int g_opens = 0;
 FILE *g_failing = nullptr;
 std::size_t g_read_budget = 0;
 bool g_read_failed = false;
+int g_signal = 0;      // sent instead of failing, where nonzero
+std::string g_command; // run instead of failing, where not empty
+
+// The stream that fills the disk, how many bytes it may still write, and
+// whether it has failed.
+FILE *g_full = nullptr;
+std::size_t g_write_budget = 0;
+bool g_write_failed = false;
+
+// What the chosen open arms: a stream that fails to read or write, or
+// sends a signal.
+struct Armed {
+    enum Kind { none, reads, writes } kind = none;
+    long long budget = 0;
+    int signal = 0;
+    std::string command;
+};
 
 void applyAction(const char *target, const std::string &action) {
     if (action == "unlink") {
@@ -55,36 +85,72 @@ void applyAction(const char *target, const std::string &action) {
     }
 }
 
-// The read budget of a readerror action; -1 for any other action.
-long long readBudget(const std::string &action) {
-    return action.rfind("readerror:", 0) == 0 ? std::stoll(action.substr(10))
-                                              : -1;
+// What an action that works on the opened stream arms; none for the
+// others, and for a signal sent at once.
+Armed armedBy(const std::string &action) {
+    if (action.rfind("readerror:", 0) == 0)
+        return {Armed::reads, std::stoll(action.substr(10)), 0, {}};
+    if (action.rfind("full:", 0) == 0)
+        return {Armed::writes, std::stoll(action.substr(5)), 0, {}};
+    if (action.rfind("signal:", 0) == 0) {
+        const std::size_t colon = action.find(':', 7);
+        const int signal = std::stoi(action.substr(7));
+        if (colon == std::string::npos) {
+            kill(getpid(), signal);
+            return {};
+        }
+        return {Armed::reads, std::stoll(action.substr(colon + 1)), signal, {}};
+    }
+    if (action.rfind("run:", 0) == 0) {
+        const std::size_t colon = action.find(':', 4);
+        return {Armed::reads, std::stoll(action.substr(4)), 0,
+                action.substr(colon + 1)};
+    }
+    return {};
 }
 
-// Applies the action if this is the chosen open; its read budget if the
-// stream to be opened is the one that fails, else -1.
-long long maybeInject(const char *name) {
+// Runs a shell command that neither this library nor its settings reach.
+void runAlone(const std::string &command) {
+    for (const char *name : {"LD_PRELOAD", "PTX_FAULT_PATH", "PTX_FAULT_AT",
+                             "PTX_FAULT_ACTION", "PTX_FAULT_TARGET"})
+        unsetenv(name);
+    if (std::system(command.c_str()) != 0)
+        std::abort();
+}
+
+bool namesPath(const char *name, const char *path) {
+    const std::size_t n = std::strlen(path);
+    if (n > 0 && path[n - 1] == '*')
+        return std::strncmp(name, path, n - 1) == 0;
+    return std::strcmp(name, path) == 0;
+}
+
+// Applies the action if this is the chosen open, and tells what it arms.
+Armed maybeInject(const char *name) {
     const char *path = std::getenv("PTX_FAULT_PATH");
     const char *at = std::getenv("PTX_FAULT_AT");
     const char *action = std::getenv("PTX_FAULT_ACTION");
-    if (!path || !at || !action || std::strcmp(name, path) != 0)
-        return -1;
+    if (!path || !at || !action || !namesPath(name, path))
+        return {};
     if (++g_opens != std::atoi(at))
-        return -1;
-    if (const long long budget = readBudget(action); budget >= 0)
-        return budget;
+        return {};
     const char *target = std::getenv("PTX_FAULT_TARGET");
     applyAction(target ? target : path, action);
-    return -1;
+    return armedBy(action);
 }
 
 FILE *openWithFaults(const char *symbol, const char *name, const char *mode) {
     static FopenFn fn = reinterpret_cast<FopenFn>(dlsym(RTLD_NEXT, symbol));
-    const long long budget = maybeInject(name);
+    const Armed armed = maybeInject(name);
     FILE *f = fn(name, mode);
-    if (budget >= 0 && f) {
+    if (f && armed.kind == Armed::reads) {
         g_failing = f;
-        g_read_budget = static_cast<std::size_t>(budget);
+        g_read_budget = static_cast<std::size_t>(armed.budget);
+        g_signal = armed.signal;
+        g_command = armed.command;
+    } else if (f && armed.kind == Armed::writes) {
+        g_full = f;
+        g_write_budget = static_cast<std::size_t>(armed.budget);
     }
     return f;
 }
@@ -112,6 +178,18 @@ fread(void *buf, std::size_t size, std::size_t n, FILE *f) {
     static FreadFn real = reinterpret_cast<FreadFn>(dlsym(RTLD_NEXT, "fread"));
     if (f != g_failing || size == 0)
         return real(buf, size, n, f);
+    if (g_signal != 0 || !g_command.empty()) {
+        if (g_read_budget < size * n) {
+            if (g_signal != 0)
+                kill(getpid(), std::exchange(g_signal, 0));
+            else
+                runAlone(std::exchange(g_command, {}));
+            g_failing = nullptr;
+        } else {
+            g_read_budget -= size * n;
+        }
+        return real(buf, size, n, f);
+    }
     const std::size_t allowed = std::min(n, g_read_budget / size);
     const std::size_t got = real(buf, size, allowed, f);
     g_read_budget -= got * size;
@@ -122,10 +200,30 @@ fread(void *buf, std::size_t size, std::size_t n, FILE *f) {
     return got;
 }
 
+using FwriteFn = std::size_t (*)(const void *, std::size_t, std::size_t,
+                                 FILE *);
+
+__attribute__((visibility("default"))) std::size_t
+fwrite(const void *buf, std::size_t size, std::size_t n, FILE *f) {
+    static FwriteFn real =
+        reinterpret_cast<FwriteFn>(dlsym(RTLD_NEXT, "fwrite"));
+    if (f != g_full || size == 0)
+        return real(buf, size, n, f);
+    const std::size_t allowed = std::min(n, g_write_budget / size);
+    const std::size_t put = real(buf, size, allowed, f);
+    g_write_budget -= put * size;
+    if (allowed < n) {
+        g_write_failed = true;
+        errno = ENOSPC;
+    }
+    return put;
+}
+
 __attribute__((visibility("default"))) int ferror(FILE *f) {
     static FerrorFn real =
         reinterpret_cast<FerrorFn>(dlsym(RTLD_NEXT, "ferror"));
-    return (f == g_failing && g_read_failed) || real(f);
+    return (f == g_failing && g_read_failed) ||
+           (f == g_full && g_write_failed) || real(f);
 }
 
 __attribute__((visibility("default"))) int fclose(FILE *f) {
@@ -133,6 +231,8 @@ __attribute__((visibility("default"))) int fclose(FILE *f) {
         reinterpret_cast<FerrorFn>(dlsym(RTLD_NEXT, "fclose"));
     if (f == g_failing)
         g_failing = nullptr;
+    if (f == g_full)
+        g_full = nullptr;
     return real(f);
 }
 

@@ -5,6 +5,7 @@
 #include "las_fixture.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -116,6 +117,10 @@ CommandResult spawn(const std::vector<std::string> &full,
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
+        // As from a terminal: a run of the tests in a background job or
+        // under nohup would otherwise pass on signals that it ignores.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_DFL);
         dup2(out.fd[1], STDOUT_FILENO);
         dup2(err.fd[1], STDERR_FILENO);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
@@ -208,6 +213,10 @@ CommandResult run_in_child(const std::function<void()> &fn) {
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
+        // As from a terminal: a run of the tests in a background job or
+        // under nohup would otherwise pass on signals that it ignores.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_DFL);
         dup2(out.fd[1], STDOUT_FILENO);
         dup2(err.fd[1], STDERR_FILENO);
         fn();

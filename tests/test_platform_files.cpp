@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Tests of the file helpers that differ by platform: names outside any ANSI
-// code page, seeks past 2 GiB and 4 GiB, and file identity.
+// code page, seeks past 2 GiB and 4 GiB, file identity, and the exclusive
+// creation and replacing rename that outputs are placed with.
 #include "header_bytes.h"
 #include "header_update.h"
 #include "las_fixture.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -59,6 +61,60 @@ TEST(OpenFile, MissingFileIsNotOpened) {
     TempDir dir;
     const std::string name = utf8(dir.path()) + "/Δάσος_missing.las";
     EXPECT_EQ(tamarak::open_file(name.c_str(), "rb"), nullptr);
+}
+
+// A temporary file is created only where no file has its name, and renamed
+// over its final name in one step, whatever that held; names in any script.
+TEST(ReplaceFile, CreatesOnlyNewFilesAndReplacesWhole) {
+    struct Case {
+        const char *what;
+        bool final_exists;
+        bool temporary_exists;  // before create_new_file
+        int created_error;      // errno of create_new_file, 0 if it opens
+        int replaced_error;     // what replace_file gives
+        const char *final_text; // afterwards
+    };
+    const Case cases[] = {
+        {"new final name", false, false, 0, 0, "new"},
+        {"final name taken", true, false, 0, 0, "new"},
+        {"temporary name taken", true, true, EEXIST, 0, "taken"},
+    };
+    for (const Case &c : cases) {
+        TempDir dir;
+        const std::string final_name = utf8(dir.path()) + "/Δάσος.asc";
+        const std::string temporary = utf8(dir.path()) + "/.Δάσος.asc.ptx-1";
+        const auto put = [](const std::string &name, const char *text) {
+            std::FILE *f = tamarak::open_file(name.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fputs(text, f);
+            std::fclose(f);
+        };
+        if (c.final_exists)
+            put(final_name, "old");
+        if (c.temporary_exists)
+            put(temporary, "taken");
+        errno = 0;
+        std::FILE *f = tamarak::create_new_file(temporary.c_str());
+        EXPECT_EQ(f == nullptr ? errno : 0, c.created_error) << c.what;
+        if (f) {
+            std::fputs("new", f);
+            std::fclose(f);
+        }
+        EXPECT_EQ(tamarak::replace_file(temporary.c_str(), final_name.c_str()),
+                  c.replaced_error)
+            << c.what;
+        std::FILE *in = tamarak::open_file(final_name.c_str(), "rb");
+        ASSERT_NE(in, nullptr) << c.what;
+        char back[16] = {};
+        std::fread(back, 1, sizeof back - 1, in);
+        std::fclose(in);
+        EXPECT_STREQ(back, c.final_text) << c.what;
+        EXPECT_EQ(dir.entries().size(), 1u) << c.what;
+    }
+    TempDir dir;
+    const std::string missing = utf8(dir.path()) + "/missing";
+    EXPECT_EQ(tamarak::replace_file(missing.c_str(), (missing + "2").c_str()),
+              ENOENT);
 }
 
 // Offsets that a 32-bit signed or unsigned seek cannot reach, in a sparse
