@@ -90,13 +90,15 @@ for group in "$groups"/*; do
     [ -e "$group" ] || continue
     split -l "$per_shard" -d -a 6 "$group" "$groups/part."
     for part in "$groups"/part.*; do
-        mv -- "$part" "$(printf '%s/shard-%04d.txt' "$shard_dir" "$task")"
+        printf -v shard '%s/shard-%04d.txt' "$shard_dir" "$task"
+        mv -- "$part" "$shard"
         task=$((task + 1))
     done
     echo "shard-list.sh: ${group##*/}: $(wc -l <"$group") tiles" >&2
 done
 for tile in "${singles[@]}"; do
-    printf '%s\0' "$tile" >"$(printf '%s/shard-%04d.tile' "$shard_dir" "$task")"
+    printf -v shard '%s/shard-%04d.tile' "$shard_dir" "$task"
+    printf '%s\0' "$tile" >"$shard"
     task=$((task + 1))
 done
 [ ${#singles[@]} -eq 0 ] ||
