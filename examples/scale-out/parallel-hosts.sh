@@ -26,16 +26,32 @@
 # incomplete.
 set -uo pipefail
 
-# The temporary names that ptxport writes tile $1's outputs under until it
-# renames them, .NAME.asc.ptxport-XXXXXX and .NAME_hdr.asc.ptxport-XXXXXX
-# beside the tile, for those that exist, NUL-terminated.
+# Adds to array left the temporary names that ptxport writes tile $1's
+# outputs under until it renames them, .NAME.asc.ptxport-XXXXXX and
+# .NAME_hdr.asc.ptxport-XXXXXX beside the tile, for those that exist. Each
+# folder is read once, into temporaries (the names of each output, each
+# followed by a slash), and no process is started: a glob per tile would
+# read a folder of ten thousand tiles ten thousand times.
+declare -A scanned=() temporaries=()
 leftovers() {
-    local dir=. base=${1##*/} file
+    local dir=. base=${1##*/} file name names
     [[ $1 != */* ]] || dir=${1%/*}
     [ ${#base} -gt 4 ] || return 0
     base=${base:0:${#base}-4}
-    for file in "$dir/.$base".asc.ptxport-?????? "$dir/.${base}"_hdr.asc.ptxport-??????; do
-        [ ! -e "$file" ] || printf '%s\0' "$file"
+    if [ -z "${scanned[$dir]:-}" ]; then
+        scanned[$dir]=1
+        for file in "$dir"/.*.ptxport-??????; do
+            [ -e "$file" ] || continue
+            name=${file##*/}
+            temporaries[$dir/${name%.ptxport-??????}]+=$name/
+        done
+    fi
+    for name in ".$base.asc" ".${base}_hdr.asc"; do
+        names=${temporaries[$dir/$name]:-}
+        while [ -n "$names" ]; do
+            left+=("$dir/${names%%/*}")
+            names=${names#*/}
+        done
     done
 }
 
@@ -59,7 +75,8 @@ mapfile -t tiles < <(grep -v '^[[:space:]]*$' "$tile_list")
 # and so do its lines in the job log, which may record a success.
 rerun=()
 for i in "${!tiles[@]}"; do
-    mapfile -d '' -t left < <(leftovers "${tiles[i]}")
+    left=()
+    leftovers "${tiles[i]}"
     [ ${#left[@]} -gt 0 ] || continue
     echo "parallel-hosts.sh: ${tiles[i]} was left incomplete; removing" \
         "${left[*]} and converting it again" >&2
@@ -88,6 +105,8 @@ command="cd $(printf '%q' "$PWD") && $(printf '%q' "${PTXPORT:-ptxport}") {} $(p
 parallel --will-cite --sshloginfile "$nodes" --joblog "$joblog" \
     --resume-failed --no-run-if-empty --arg-file "$tile_list" "$command"
 
+# What the runs left: the folders are read again.
+scanned=() temporaries=()
 # The last run of each tile decides: where it ran, and whether it failed.
 runs=$(awk -F'\t' 'NR > 1 { run[$1] = ($7 != 0 || $8 != 0) "\t" $2 " exit " $7 " signal " $8 }
     END { for (s in run) print s "\t" run[s] }' "$joblog")
@@ -114,7 +133,8 @@ log_tail() {
 warned=0 incomplete=0 empty=0
 for i in "${!tiles[@]}"; do
     tile=${tiles[i]} log=${logs[i]} seq=$((i + 1))
-    mapfile -d '' -t left < <(leftovers "$tile")
+    left=()
+    leftovers "$tile"
     if [ ${#left[@]} -gt 0 ]; then
         incomplete=$((incomplete + 1))
         failed_on[$seq]=${ran_on[$seq]:-no recorded run}

@@ -17,26 +17,43 @@
 #SBATCH --cpus-per-task=1
 set -uo pipefail
 
-# The temporary names that ptxport writes tile $1's outputs under until it
-# renames them, .NAME.asc.ptxport-XXXXXX and .NAME_hdr.asc.ptxport-XXXXXX
-# beside the tile, for those that exist, NUL-terminated.
+# Adds to array left the temporary names that ptxport writes tile $1's
+# outputs under until it renames them, .NAME.asc.ptxport-XXXXXX and
+# .NAME_hdr.asc.ptxport-XXXXXX beside the tile, for those that exist. Each
+# folder is read once, into temporaries (the names of each output, each
+# followed by a slash), and no process is started: a glob per tile would
+# read a folder of ten thousand tiles ten thousand times.
+declare -A scanned=() temporaries=()
 leftovers() {
-    local dir=. base=${1##*/} file
+    local dir=. base=${1##*/} file name names
     [[ $1 != */* ]] || dir=${1%/*}
     [ ${#base} -gt 4 ] || return 0
     base=${base:0:${#base}-4}
-    for file in "$dir/.$base".asc.ptxport-?????? "$dir/.${base}"_hdr.asc.ptxport-??????; do
-        [ ! -e "$file" ] || printf '%s\0' "$file"
+    if [ -z "${scanned[$dir]:-}" ]; then
+        scanned[$dir]=1
+        for file in "$dir"/.*.ptxport-??????; do
+            [ -e "$file" ] || continue
+            name=${file##*/}
+            temporaries[$dir/${name%.ptxport-??????}]+=$name/
+        done
+    fi
+    for name in ".$base.asc" ".${base}_hdr.asc"; do
+        names=${temporaries[$dir/$name]:-}
+        while [ -n "$names" ]; do
+            left+=("$dir/${names%%/*}")
+            names=${names#*/}
+        done
     done
 }
 
 # Each tile is in this shard alone, so no other task writes these names.
 remove_leftovers() {
-    local tile file
+    local tile file left=()
     for tile; do
-        while IFS= read -r -d '' file; do
-            rm -f -- "$file" && echo "slurm-array.sh: removed $file, left by a killed run" >&2
-        done < <(leftovers "$tile")
+        leftovers "$tile"
+    done
+    for file in "${left[@]}"; do
+        rm -f -- "$file" && echo "slurm-array.sh: removed $file, left by a killed run" >&2
     done
 }
 

@@ -17,22 +17,39 @@
 # hand. Exits 1 when a shard failed or is incomplete.
 set -uo pipefail
 
-# The temporary names that ptxport writes tile $1's outputs under until it
-# renames them, .NAME.asc.ptxport-XXXXXX and .NAME_hdr.asc.ptxport-XXXXXX
-# beside the tile, for those that exist, NUL-terminated.
+# Adds to array left the temporary names that ptxport writes tile $1's
+# outputs under until it renames them, .NAME.asc.ptxport-XXXXXX and
+# .NAME_hdr.asc.ptxport-XXXXXX beside the tile, for those that exist. Each
+# folder is read once, into temporaries (the names of each output, each
+# followed by a slash), and no process is started: a glob per tile would
+# read a folder of ten thousand tiles ten thousand times.
+declare -A scanned=() temporaries=()
 leftovers() {
-    local dir=. base=${1##*/} file
+    local dir=. base=${1##*/} file name names
     [[ $1 != */* ]] || dir=${1%/*}
     [ ${#base} -gt 4 ] || return 0
     base=${base:0:${#base}-4}
-    for file in "$dir/.$base".asc.ptxport-?????? "$dir/.${base}"_hdr.asc.ptxport-??????; do
-        [ ! -e "$file" ] || printf '%s\0' "$file"
+    if [ -z "${scanned[$dir]:-}" ]; then
+        scanned[$dir]=1
+        for file in "$dir"/.*.ptxport-??????; do
+            [ -e "$file" ] || continue
+            name=${file##*/}
+            temporaries[$dir/${name%.ptxport-??????}]+=$name/
+        done
+    fi
+    for name in ".$base.asc" ".${base}_hdr.asc"; do
+        names=${temporaries[$dir/$name]:-}
+        while [ -n "$names" ]; do
+            left+=("$dir/${names%%/*}")
+            names=${names#*/}
+        done
     done
 }
 
-# The leftovers of the tiles of shard file $1, NUL-terminated.
+# Sets array left to the leftovers of the tiles of shard file $1.
 shard_leftovers() {
     local tile
+    left=()
     if [[ $1 == *.tile ]]; then
         IFS= read -r -d '' tile <"$1"
         leftovers "$tile"
@@ -68,7 +85,7 @@ for shard in "$shard_dir"/shard-*; do
     id=${id%.*}
     log=$shard_dir/logs/shard-$id.log
     status=$(cat "$shard_dir/logs/shard-$id.status" 2>/dev/null || echo none)
-    mapfile -d '' -t left < <(shard_leftovers "$shard")
+    shard_leftovers "$shard"
     if [ ${#left[@]} -gt 0 ]; then
         incomplete=$((incomplete + 1))
         echo "INCOMPLETE $name (exit status: $status), log $log:"

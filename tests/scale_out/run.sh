@@ -286,7 +286,7 @@ shards_hold_every_tile_once() {
 
 # Sharding reads each tile's header without a process per tile.
 test_shard_speed() {
-    local dir=$work/many start micros range
+    local dir=$work/many start micros range shard
     echo "=== shard-list.sh over 10,000 tiles"
     mkdir -p "$dir/tiles"
     "$lasgen" "$dir/f1.las" 2 1 1 >/dev/null
@@ -307,6 +307,20 @@ test_shard_speed() {
     check "into 20 shards" test "$range" = 0-19
     check "500 tiles of one record type in each shard, every tile once" \
         shards_hold_every_tile_once "$dir/shards" "$dir/tiles.txt"
+
+    # As if every task had converted its shard, but a killed run's leftover.
+    for shard in "$dir"/shards/shard-*.txt; do
+        echo 0 >"$dir/shards/logs/$(basename "$shard" .txt).status"
+        echo converted >"$dir/shards/logs/$(basename "$shard" .txt).log"
+    done
+    touch "$dir/tiles/.t7777_hdr.asc.ptxport-Q81bzx"
+    start=${EPOCHREALTIME/[.,]/}
+    "$recipes/slurm-summary.sh" "$dir/shards" "$format" >"$dir/summary.txt"
+    micros=$((${EPOCHREALTIME/[.,]/} - start))
+    printf 'the summary of 10,000 tiles took %d.%02d s\n' $((micros / 1000000)) $((micros % 1000000 / 10000))
+    check "the summary finds the one incomplete tile among 10,000" grep -qxF \
+        "    left by a killed run: $dir/tiles/.t7777_hdr.asc.ptxport-Q81bzx" "$dir/summary.txt"
+    check "and only its shard" test "$(grep -c '^INCOMPLETE ' "$dir/summary.txt")" -eq 1
 }
 
 # What a killed run leaves beside a converted tile, made by hand, makes the
@@ -367,8 +381,8 @@ test_docs() {
     echo "=== recipes in docs/many-tiles.md"
     for file in slurm-summary.sh parallel-hosts.sh; do
         check "$file names ptxport's temporary files as slurm-array.sh does" \
-            cmp -s <(sed -n '/^leftovers() {/,/^}/p' "$recipes/slurm-array.sh") \
-            <(sed -n '/^leftovers() {/,/^}/p' "$recipes/$file")
+            cmp -s <(sed -n '/^declare -A scanned=/,/^}/p' "$recipes/slurm-array.sh") \
+            <(sed -n '/^declare -A scanned=/,/^}/p' "$recipes/$file")
     done
     for file in slurm-array.sh parallel-hosts.sh; do
         check "docs show $file as it is" cmp -s "$recipes/$file" \
