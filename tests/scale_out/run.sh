@@ -286,7 +286,7 @@ shards_hold_every_tile_once() {
 
 # Sharding reads each tile's header without a process per tile.
 test_shard_speed() {
-    local dir=$work/many start micros range shard
+    local dir=$work/many start micros range shard status=0
     echo "=== shard-list.sh over 10,000 tiles"
     mkdir -p "$dir/tiles"
     "$lasgen" "$dir/f1.las" 2 1 1 >/dev/null
@@ -315,12 +315,13 @@ test_shard_speed() {
     done
     touch "$dir/tiles/.t7777_hdr.asc.ptxport-Q81bzx"
     start=${EPOCHREALTIME/[.,]/}
-    "$recipes/slurm-summary.sh" "$dir/shards" "$format" >"$dir/summary.txt"
+    "$recipes/slurm-summary.sh" "$dir/shards" "$format" >"$dir/summary.txt" || status=$?
     micros=$((${EPOCHREALTIME/[.,]/} - start))
     printf 'the summary of 10,000 tiles took %d.%02d s\n' $((micros / 1000000)) $((micros % 1000000 / 10000))
     check "the summary finds the one incomplete tile among 10,000" grep -qxF \
         "    left by a killed run: $dir/tiles/.t7777_hdr.asc.ptxport-Q81bzx" "$dir/summary.txt"
-    check "and only its shard" test "$(grep -c '^INCOMPLETE ' "$dir/summary.txt")" -eq 1
+    check "and only its shard, failing the summary" \
+        test "$(grep -c '^INCOMPLETE ' "$dir/summary.txt")" -eq 1 -a "$status" -eq 1
 }
 
 # What a killed run leaves beside a converted tile, made by hand, makes the
