@@ -38,21 +38,36 @@ if compgen -G "$shard_dir/shard-*" >/dev/null; then
     exit 2
 fi
 mkdir -p "$shard_dir/logs"
-groups=$(mktemp -d)
-trap 'rm -rf "$groups"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+groups=$work/groups
+mkdir "$groups"
 
-# The record type as ptxport compares it, or "unreadable" for a file too
-# short or not there (ptxport will say which).
-record_type() {
-    local bytes major minor format
-    bytes=$( { od -An -tu1 -j24 -N2 -- "$1" && od -An -tu1 -j104 -N1 -- "$1"; } \
-        2>/dev/null | tr -s ' \n' ' ') || true
-    read -r major minor format <<<"$bytes" || true
-    if [ -n "${format:-}" ]; then
-        echo "v$major.$minor-f$format"
-    else
-        echo unreadable
-    fi
+# Appends each tile named in file $1 (one a line) to the file of its record
+# type as ptxport compares it, "vMAJOR.MINOR-fFORMAT", in folder $2, or to
+# "unreadable" for a file too short or not there (ptxport will say which).
+# One perl for all tiles: a process or two per tile would take minutes for
+# ten thousand. perl-base, which every Debian system has, is enough.
+group_by_record_type() {
+    perl -e '
+        my ($list, $dir) = @ARGV;
+        open(my $names, "<", $list) or die "shard-list.sh: $list: $!\n";
+        my %group;
+        while (my $tile = <$names>) {
+            chomp $tile;
+            my ($las, $head, $type) = (undef, "", "unreadable");
+            # Bytes 24 and 25, the version, and 104, the point data format.
+            $type = sprintf("v%d.%d-f%d", unpack("x24 C C x78 C", $head))
+                if open($las, "<:raw", $tile)
+                && (read($las, $head, 105) // 0) == 105;
+            unless ($group{$type}) {
+                open($group{$type}, ">>", "$dir/$type")
+                    or die "shard-list.sh: $dir/$type: $!\n";
+            }
+            print { $group{$type} } "$tile\n";
+        }
+        for (values %group) { close($_) or die "shard-list.sh: $!\n" }
+    ' "$1" "$2"
 }
 
 declare -A seen
@@ -65,22 +80,25 @@ while IFS= read -r -d "$separator" tile || [ -n "$tile" ]; do
     if [[ $tile =~ [[:space:]] ]]; then
         singles+=("$tile")
     else
-        printf '%s\n' "$tile" >>"$groups/$(record_type "$tile")"
+        printf '%s\n' "$tile"
     fi
-done <"$tile_list"
+done <"$tile_list" >"$work/tiles"
+group_by_record_type "$work/tiles" "$groups"
 
 task=0
 for group in "$groups"/*; do
     [ -e "$group" ] || continue
     split -l "$per_shard" -d -a 6 "$group" "$groups/part."
     for part in "$groups"/part.*; do
-        mv -- "$part" "$(printf '%s/shard-%04d.txt' "$shard_dir" "$task")"
+        printf -v shard '%s/shard-%04d.txt' "$shard_dir" "$task"
+        mv -- "$part" "$shard"
         task=$((task + 1))
     done
     echo "shard-list.sh: ${group##*/}: $(wc -l <"$group") tiles" >&2
 done
 for tile in "${singles[@]}"; do
-    printf '%s\0' "$tile" >"$(printf '%s/shard-%04d.tile' "$shard_dir" "$task")"
+    printf -v shard '%s/shard-%04d.tile' "$shard_dir" "$task"
+    printf '%s\0' "$tile" >"$shard"
     task=$((task + 1))
 done
 [ ${#singles[@]} -eq 0 ] ||
