@@ -6,6 +6,7 @@
 // file: a block of records and its text per thread.
 #include "point_pipeline.h"
 
+#include "platform_thread.h"
 #include "progress.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <thread>
 
 namespace ptx {
 
@@ -100,7 +100,7 @@ class Pipeline {
     // Every thread has ended when this returns.
     Failure run() {
         {
-            std::vector<std::jthread> others;
+            std::vector<tamarak::jthread> others;
             for (std::size_t i = 1; i < threads_; ++i)
                 others.emplace_back([this, i] { work(slots_[i]); });
             work(slots_[0]);
