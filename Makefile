@@ -125,6 +125,20 @@ test-reproducible-windows: windows
 	$(call ensure,test-reproducible)
 	tools/reproducible.sh windows build-repro
 
+# ---- WebAssembly: the command under Node, the npm package, the web page --
+wasm:
+	$(call ensure,wasm)
+	$(call preset,wasm)
+npm: wasm
+	cd build-wasm && npm pack ./npm/ptxport
+compare-wasm: wasm compare-tools
+	$(compare) --stderr --work build-wasm/compare --candidate-runner node \
+	  --candidate build-wasm/npm/ptxport/bin/ptxport.js \
+	  --candidate-probe build-wasm/library_probe.js $(COMPARE_FLAGS)
+test-web: wasm compare-tools
+	$(call ensure,test-web)
+	tests/web/run.sh build-wasm build/converter/ptxport $(LASDATA)
+
 # ---- other architectures (cmake/toolchains/architectures.txt) ------------
 # make test-arch ARCH=...: the suite under the emulator (i386 natively where
 # the kernel runs it; elsewhere without threads and processes, and the
