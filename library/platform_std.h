@@ -25,19 +25,25 @@ requires(sizeof(To) == sizeof(From) && std::is_trivially_copyable_v<To> &&
 }
 #endif
 
+// printf("%.*f", decimals, v) at first, where there is room for its
+// terminating zero; the position after the last character.  Exact in
+// glibc and in musl (Emscripten's C library) alike.
+inline char *fixed_by_printf(char *first, char *last, double v, int decimals) {
+    const int n = std::snprintf(first, static_cast<std::size_t>(last - first),
+                                "%.*f", decimals, v);
+    return first + n;
+}
+
 // v with `decimals` digits after the point, exactly (correctly rounded from
 // the double's exact value), at first; the position after the last
-// character.  Where std::to_chars has no floating-point overloads, the C
-// library's printf, which is as exact (glibc's and musl's alike), needs one
-// place more for its terminating zero.
+// character.  Where std::to_chars has no floating-point overloads, printf,
+// which needs one place more.
 inline char *to_chars_fixed(char *first, char *last, double v, int decimals) {
 #ifdef __cpp_lib_to_chars
     return std::to_chars(first, last, v, std::chars_format::fixed, decimals)
         .ptr;
 #else
-    const int n = std::snprintf(first, static_cast<std::size_t>(last - first),
-                                "%.*f", decimals, v);
-    return first + n;
+    return fixed_by_printf(first, last, v, decimals);
 #endif
 }
 

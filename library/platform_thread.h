@@ -10,16 +10,14 @@
 
 namespace tamarak {
 
-#ifdef __cpp_lib_jthread
-using std::jthread;
-#else
-class jthread {
+// A thread joined when it goes.
+class JoiningThread {
   public:
     template <typename Work>
-    explicit jthread(Work &&work) : thread_(std::forward<Work>(work)) {}
-    jthread(jthread &&) noexcept = default;
-    jthread &operator=(jthread &&) = delete;
-    ~jthread() {
+    explicit JoiningThread(Work &&work) : thread_(std::forward<Work>(work)) {}
+    JoiningThread(JoiningThread &&) noexcept = default;
+    JoiningThread &operator=(JoiningThread &&) = delete;
+    ~JoiningThread() {
         if (thread_.joinable())
             thread_.join();
     }
@@ -27,6 +25,11 @@ class jthread {
   private:
     std::thread thread_;
 };
+
+#ifdef __cpp_lib_jthread
+using jthread = std::jthread;
+#else
+using jthread = JoiningThread;
 #endif
 
 } // namespace tamarak

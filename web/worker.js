@@ -19,12 +19,34 @@ function readSlice(file, position, length) {
         reader.readAsArrayBuffer(file.slice(position, position + length)));
 }
 
+// Output goes to the page in chunks of about this many bytes: fewer,
+// larger messages keep the page's side responsive.
+const CHUNK = 1 << 20;
+
 function sink() {
     const shown = {};
+    const pending = new Map(); // name -> {parts, bytes}
+    const send = (name) => {
+        const { parts, bytes } = pending.get(name);
+        if (bytes === 0) return;
+        const chunk = new Uint8Array(bytes);
+        parts.reduce((at, p) => (chunk.set(p, at), at + p.length), 0);
+        postMessage({ type: "write", name, bytes: chunk }, [chunk.buffer]);
+        pending.set(name, { parts: [], bytes: 0 });
+    };
     return {
-        open: (name) => postMessage({ type: "open", name }),
-        write: (name, bytes) => postMessage({ type: "write", name, bytes },
-                                            [bytes.buffer]),
+        open(name) {
+            pending.set(name, { parts: [], bytes: 0 });
+            postMessage({ type: "open", name });
+        },
+        write(name, bytes) {
+            const file = pending.get(name);
+            file.parts.push(bytes);
+            file.bytes += bytes.length;
+            if (file.bytes >= CHUNK) send(name);
+        },
+        // Before the run's end is told: what is still held goes out.
+        flush: () => pending.forEach((_, name) => send(name)),
         progress(name, done, size) {
             const step = Math.floor(done * STEPS / size);
             if (shown[name] === step) return;
@@ -46,12 +68,14 @@ function moduleOptions() {
 
 async function run({ files, first, format }) {
     const module = await createPtxport(moduleOptions());
+    const output = sink();
     mountStreamFolder(module.FS, "/files", {
         inputs: files.map((f) => ({ name: f.name, size: f.size, source: f })),
         read: readSlice,
-        sink: sink(),
+        sink: output,
     });
     const status = module.callMain([first, String(format)]) & 0xff;
+    output.flush();
     postMessage({ type: "done", status });
 }
 
