@@ -125,20 +125,6 @@ test-reproducible-windows: windows
 	$(call ensure,test-reproducible)
 	tools/reproducible.sh windows build-repro
 
-# ---- WebAssembly: the command under Node, the npm package, the web page --
-wasm:
-	$(call ensure,wasm)
-	$(call preset,wasm)
-npm: wasm
-	cd build-wasm && npm pack ./npm/ptxport
-compare-wasm: wasm compare-tools
-	$(compare) --stderr --work build-wasm/compare --candidate-runner node \
-	  --candidate build-wasm/npm/ptxport/bin/ptxport.js \
-	  --candidate-probe build-wasm/library_probe.js $(COMPARE_FLAGS)
-test-web: wasm compare-tools
-	$(call ensure,test-web)
-	tests/web/run.sh build-wasm build/converter/ptxport $(LASDATA)
-
 # ---- other architectures (cmake/toolchains/architectures.txt) ------------
 # make test-arch ARCH=...: the suite under the emulator (i386 natively where
 # the kernel runs it; elsewhere without threads and processes, and the
@@ -154,6 +140,21 @@ test-arch: $(COMPARE_TOOLS)
 	  --candidate-probe build-$(ARCH)/tests/library_probe \
 	  --candidate-runner "$(if $(EMULATOR),$(EMULATOR) -L /usr/$(shell tools/arch.sh $(ARCH) triplet))" \
 	  $(if $(filter i386,$(ARCH)),$(if $(EMULATOR),--pin 0 --cpus 0)) $(COMPARE_FLAGS)
+
+# ---- WebAssembly: the command under Node, the npm package, the web page --
+# COMPARE_TOOLS= takes build/ as it is (above).
+wasm:
+	$(call ensure,wasm)
+	$(call preset,wasm)
+npm: wasm
+	cd build-wasm && npm pack ./npm/ptxport
+compare-wasm: wasm $(COMPARE_TOOLS)
+	$(compare) --stderr --work build-wasm/compare --candidate-runner node \
+	  --candidate build-wasm/npm/ptxport/bin/ptxport.js \
+	  --candidate-probe build-wasm/library_probe.js $(COMPARE_FLAGS)
+test-web: wasm $(COMPARE_TOOLS)
+	$(call ensure,test-web)
+	tests/web/run.sh build-wasm build/converter/ptxport $(LASDATA)
 
 # A static ptxport for any Linux of ARCH (amd64 by default), run in an
 # empty root against build/.

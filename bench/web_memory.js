@@ -45,7 +45,7 @@ function countingFolder() {
 
 async function main() {
     const browser = await puppeteer.launch({
-        executablePath: "/usr/bin/chromium", headless: true,
+        executablePath: "/usr/bin/chromium", headless: true, protocolTimeout: 0,
         args: ["--no-sandbox", "--disable-dev-shm-usage"] });
     const page = await browser.newPage();
     await page.evaluateOnNewDocument(countingFolder);
