@@ -12,7 +12,7 @@
 "use strict";
 
 const S_IFDIR = 0o040000, S_IFREG = 0o100000;
-const ENOENT = 44, EEXIST = 20, EPERM = 63, EINVAL = 28, EISDIR = 31;
+const ENOENT = 44, EEXIST = 20, EPERM = 63, EINVAL = 28;
 
 function streamFolder(FS, options) {
     const nodeOps = {

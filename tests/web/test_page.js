@@ -37,7 +37,7 @@ function serve(folder) {
 }
 
 // The smallest file of each point format among LASDATA's LAS 1.0-1.2 files
-// of MIN_POINTS or more.
+// that hold all of their MIN_POINTS or more records.
 function lasdataFiles() {
     if (!lasdata || !fs.existsSync(lasdata)) {
         console.log(`SKIP the files of other software: no folder ${lasdata}`);
@@ -50,7 +50,9 @@ function lasdataFiles() {
         if (header.length < 111 || header[24] !== 1 || header[25] > 2) continue;
         const type = header[104], size = fs.statSync(file).size;
         const points = header.readUInt32LE(107);
-        if (type <= 3 && points >= MIN_POINTS && (!best[type] || size < best[type].size))
+        const whole = header.readUInt32LE(96) + points * header.readUInt16LE(105) <= size;
+        if (type <= 3 && points >= MIN_POINTS && whole &&
+            (!best[type] || size < best[type].size))
             best[type] = { file, size };
     }
     return Object.values(best).map((b) => b.file);
