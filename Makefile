@@ -120,6 +120,21 @@ test-arch: $(COMPARE_TOOLS)
 	@$(call ctest,$(ARCH)$(if $(filter i386,$(ARCH)),$(if $(EMULATOR),-qemu)),build-$(ARCH))
 	$(compare) --arch $(ARCH) --stderr $(COMPARE_FLAGS)
 
+# ---- WebAssembly: the command under Node, the npm package, the web page --
+# COMPARE_TOOLS= takes build/ as it is (above).
+wasm:
+	$(call ensure,wasm)
+	$(call preset,wasm)
+npm: wasm
+	cd build-wasm && npm pack ./npm/ptxport
+compare-wasm: wasm $(COMPARE_TOOLS)
+	$(compare) --stderr --work build-wasm/compare --candidate-runner node \
+	  --candidate build-wasm/npm/ptxport/bin/ptxport.js \
+	  --candidate-probe build-wasm/library_probe.js $(COMPARE_FLAGS)
+test-web: wasm $(COMPARE_TOOLS)
+	$(call ensure,test-web)
+	tests/web/run.sh build-wasm build/converter/ptxport $(LASDATA)
+
 # A static ptxport for any Linux of ARCH (amd64 by default), unpacked and
 # run in an empty root against build/.
 PORTABLE = build-portable-$(or $(ARCH),amd64)

@@ -9,14 +9,16 @@
 // double is exactly m * 2^e, so its fraction bits times 10^d, shifted right
 // with round-half-to-even on the bits shifted out, is exactly the integer
 // printf's correctly rounded digits spell.  Only integers of 2^64 and above
-// leave that path, for std::to_chars, which is exact as well.
+// leave that path, for std::to_chars (platform_std.h), which is exact as
+// well.
 // Coordinates, which mostly skip even these routines, are in
 // coordinate_plan.h.
 #ifndef PTXPORT_NUMBER_FORMAT_H
 #define PTXPORT_NUMBER_FORMAT_H
 
+#include "platform_std.h"
+
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -268,9 +270,7 @@ template <int D> inline uint32_t scaled_fraction(uint64_t fm, int k) {
 // it, so the exact general routine is fast enough.
 template <int D>
 [[gnu::noinline]] inline char *put_huge_integer(char *p, double magnitude) {
-    return std::to_chars(p, p + kMaxNumberChars - 1, magnitude,
-                         std::chars_format::fixed, D)
-        .ptr;
+    return tamarak::to_chars_fixed(p, p + kMaxNumberChars - 1, magnitude, D);
 }
 
 // printf("%.Df", v) for D in 1..8.  Always inlined into the routine of
@@ -280,7 +280,7 @@ template <int D>
 template <int D>
 [[gnu::always_inline]] inline char *put_fixed(char *p, double v) {
     static_assert(D >= 1 && D <= 8, "the fraction must fit one word");
-    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    const uint64_t bits = tamarak::bit_cast<uint64_t>(v);
     // printf shows the sign bit itself: "-0.00", "-nan".
     *p = '-';
     p += bits >> 63;

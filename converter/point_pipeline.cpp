@@ -7,6 +7,7 @@
 #include "point_pipeline.h"
 
 #include "platform.h"
+#include "platform_thread.h"
 #include "progress.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <thread>
 
 namespace ptx {
 
@@ -101,7 +101,7 @@ class Pipeline {
     // Every thread has ended when this returns.
     Failure run() {
         {
-            std::vector<std::jthread> others;
+            std::vector<tamarak::jthread> others;
             for (std::size_t i = 1; i < threads_; ++i)
                 others.emplace_back([this, i] { work(slots_[i]); });
             work(slots_[0]);

@@ -7,7 +7,8 @@
 #ifndef TAMARAK_LAS_BYTES_H
 #define TAMARAK_LAS_BYTES_H
 
-#include <bit>
+#include "platform_std.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -40,11 +41,11 @@ using UintOfSize = std::conditional_t<
 template <typename T> inline T load_le(const unsigned char *p) {
     UintOfSize<sizeof(T)> u;
     std::memcpy(&u, p, sizeof u);
-    return std::bit_cast<T>(from_little(u));
+    return tamarak::bit_cast<T>(from_little(u));
 }
 
 template <typename T> inline void store_le(unsigned char *p, T v) {
-    const auto u = from_little(std::bit_cast<UintOfSize<sizeof(T)>>(v));
+    const auto u = from_little(tamarak::bit_cast<UintOfSize<sizeof(T)>>(v));
     std::memcpy(p, &u, sizeof u);
 }
 

@@ -12,6 +12,10 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace tamarak {
 
 namespace {
@@ -87,7 +91,21 @@ std::optional<std::string> code_page_to_utf8(std::string_view) {
     return std::nullopt;
 }
 
+#ifdef __EMSCRIPTEN__
+// Emscripten takes every stream of a Node process for a terminal; Node knows.
+// A page has no terminal.
+EM_JS(int, node_isatty, (int fd), {
+    if (typeof process == "object" && process.versions && process.versions.node)
+        return require("tty").isatty(fd) ? 1 : 0;
+    return 0;
+});
+#endif
+
 unsigned affinity_cpu_count() {
+// WebAssembly without threads runs on one.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    return 1;
+#else
 // The affinity mask is Linux's; other POSIX systems have no common one.
 #ifdef __linux__
     cpu_set_t set;
@@ -97,10 +115,15 @@ unsigned affinity_cpu_count() {
         // a machine of more CPUs than the set holds
 #endif
     return std::thread::hardware_concurrency();
+#endif
 }
 
 bool is_terminal(std::FILE *stream) {
+#ifdef __EMSCRIPTEN__
+    return node_isatty(fileno(stream)) != 0;
+#else
     return isatty(fileno(stream)) != 0;
+#endif
 }
 
 } // namespace tamarak

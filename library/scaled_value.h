@@ -13,7 +13,8 @@
 #ifndef TAMARAK_SCALED_VALUE_H
 #define TAMARAK_SCALED_VALUE_H
 
-#include <bit>
+#include "platform_std.h"
+
 #include <cstdint>
 
 namespace tamarak {
@@ -27,16 +28,17 @@ namespace tamarak {
     constexpr uint64_t kQuiet = uint64_t{1} << 51;
     constexpr uint64_t kDefaultNan = 0xFFF8'0000'0000'0000;
     const auto quiet = [](double v) {
-        return std::bit_cast<double>(std::bit_cast<uint64_t>(v) | kQuiet);
+        return tamarak::bit_cast<double>(tamarak::bit_cast<uint64_t>(v) |
+                                         kQuiet);
     };
     if (scale != scale)
         return quiet(scale);
     const double product = x * scale;
     if (product != product) // 0 * inf
-        return std::bit_cast<double>(kDefaultNan);
+        return tamarak::bit_cast<double>(kDefaultNan);
     if (offset != offset)
         return quiet(offset);
-    return std::bit_cast<double>(kDefaultNan); // inf - inf
+    return tamarak::bit_cast<double>(kDefaultNan); // inf - inf
 }
 
 [[gnu::always_inline]] inline double scaled_value(double x, double scale,

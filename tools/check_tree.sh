@@ -9,7 +9,7 @@ set -eu
 cd "$(dirname "$0")/.."
 allowed='.ci .clang-format .gitignore CMakeLists.txt CMakePresets.json LICENSE
 Makefile README.md abi bench cmake converter debian docs examples library
-tests tools'
+npm tests tools web'
 stray=$(git ls-files | sed 's|/.*||' | sort -u | while read -r entry; do
     case " $(echo $allowed) " in *" $entry "*) ;; *) echo "$entry" ;; esac
 done)
