@@ -46,6 +46,7 @@ set(npm_source ${PROJECT_SOURCE_DIR}/npm/ptxport)
 set(npm_dir ${CMAKE_BINARY_DIR}/npm/ptxport)
 configure_file(${npm_source}/package.json ${npm_dir}/package.json @ONLY)
 add_custom_target(npm_package ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${npm_dir}/dist
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${npm_source}/bin ${npm_dir}/bin
   COMMAND ${CMAKE_COMMAND} -E copy ${npm_source}/index.js ${npm_source}/index.d.ts
     ${npm_source}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${npm_dir}

@@ -344,7 +344,7 @@ inline uint64_t seven_decimals(uint64_t bits, int k) {
 [[gnu::noinline]] inline char *put_fixed7_remembering(char *p, double v,
                                                       SecondsMemo &memo) {
     char *const end = put_fixed<7>(p, v);
-    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    const uint64_t bits = tamarak::bit_cast<uint64_t>(v);
     const int shift = 1075 - (static_cast<int>(bits >> 52) & 0x7ff);
     const auto length = static_cast<std::size_t>(end - p) - 8;
     if (shift >= 1 && shift <= 39 && length <= sizeof memo.text &&
@@ -372,7 +372,7 @@ inline uint64_t seven_decimals(uint64_t bits, int k) {
 // outside the range), take the exact routine, put_fixed7_remembering,
 // which remembers the new seconds.
 inline char *put_fixed7_memo(char *p, double v, SecondsMemo &memo) {
-    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    const uint64_t bits = tamarak::bit_cast<uint64_t>(v);
     if ((bits >> memo.shift) == memo.high) [[likely]] {
         const uint64_t fraction = seven_decimals(bits, memo.shift);
         if (fraction < kPow10[7]) [[likely]] {
