@@ -13,6 +13,12 @@
 
 const S_IFDIR = 0o040000, S_IFREG = 0o100000;
 const ENOENT = 44, EEXIST = 20, EPERM = 63, EINVAL = 28;
+// The command writes each output under a temporary name beside it, and
+// renames it over its final name once whole (converter/output_names.h).
+// A sink here delivers a file only once it is finished (a download, or a
+// writable that the browser commits on close), so it takes the final name
+// from the start and the rename only moves the node.
+const TEMPORARY = /^\.(.+)\.ptxport-[A-Za-z0-9]{6}$/;
 
 function streamFolder(FS, options) {
     const nodeOps = {
@@ -34,11 +40,19 @@ function streamFolder(FS, options) {
             if (!FS.isFile(mode)) throw new FS.ErrnoError(EPERM);
             const node = makeNode(parent, name, S_IFREG | 0o666);
             node.output = true;
-            options.sink.open(name);
+            const temporary = TEMPORARY.exec(name);
+            node.sinkName = temporary ? temporary[1] : name;
+            options.sink.open(node.sinkName);
             return node;
         },
         readdir(node) { return [".", ".."].concat(Object.keys(node.contents)); },
-        rename() { throw new FS.ErrnoError(EPERM); },
+        rename(node, newDir, newName) {
+            if (newDir !== node.parent || newName !== node.sinkName)
+                throw new FS.ErrnoError(EPERM);
+            delete node.parent.contents[node.name];
+            node.name = newName;
+            newDir.contents[newName] = node;
+        },
         unlink() { throw new FS.ErrnoError(EPERM); },
         rmdir() { throw new FS.ErrnoError(EPERM); },
         symlink() { throw new FS.ErrnoError(EPERM); },
@@ -59,7 +73,7 @@ function streamFolder(FS, options) {
             if (!node.output) throw new FS.ErrnoError(EPERM);
             // The command writes each output from start to end.
             if (position !== node.size) throw new FS.ErrnoError(EINVAL);
-            options.sink.write(node.name, buffer.slice(offset, offset + length));
+            options.sink.write(node.sinkName, buffer.slice(offset, offset + length));
             node.size += length;
             return length;
         },
