@@ -2,6 +2,7 @@
 // platform_posix.cpp - platform.h on POSIX systems (Linux and the others).
 #include "platform.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <limits>
@@ -20,11 +21,15 @@ namespace tamarak {
 
 namespace {
 
-volatile std::sig_atomic_t g_interruption = 0;
+// Set by the handler and read by every thread of the point pipeline: a
+// lock-free atomic is both safe in a signal handler and free of data races
+// between threads, where a volatile sig_atomic_t is only the former.
+std::atomic<int> g_interruption{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void noteInterruption(int signal) {
-    if (g_interruption == 0)
-        g_interruption = signal;
+    int none = 0;
+    g_interruption.compare_exchange_strong(none, signal);
 }
 
 } // namespace
@@ -69,7 +74,7 @@ void catch_interruptions() {
 }
 
 int interruption() {
-    return g_interruption;
+    return g_interruption.load();
 }
 
 void end_interrupted(int signal) {
