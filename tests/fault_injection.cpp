@@ -158,6 +158,22 @@ FILE *openWithFaults(const char *symbol, const char *name, const char *mode) {
 using FreadFn = std::size_t (*)(void *, std::size_t, std::size_t, FILE *);
 using FerrorFn = int (*)(FILE *);
 
+// Whole items as far as the budget goes; past it the stream fails with
+// error, as a short read or a full disk does.
+template <typename Real, typename Buffer>
+std::size_t withinBudget(Real real, Buffer buf, std::size_t size, std::size_t n,
+                         FILE *f, std::size_t &budget, bool &failed,
+                         int error) {
+    const std::size_t allowed = std::min(n, budget / size);
+    const std::size_t done = real(buf, size, allowed, f);
+    budget -= done * size;
+    if (allowed < n) {
+        failed = true;
+        errno = error;
+    }
+    return done;
+}
+
 } // namespace
 
 extern "C" {
@@ -190,14 +206,8 @@ fread(void *buf, std::size_t size, std::size_t n, FILE *f) {
         }
         return real(buf, size, n, f);
     }
-    const std::size_t allowed = std::min(n, g_read_budget / size);
-    const std::size_t got = real(buf, size, allowed, f);
-    g_read_budget -= got * size;
-    if (allowed < n) {
-        g_read_failed = true;
-        errno = EIO;
-    }
-    return got;
+    return withinBudget(real, buf, size, n, f, g_read_budget, g_read_failed,
+                        EIO);
 }
 
 using FwriteFn = std::size_t (*)(const void *, std::size_t, std::size_t,
@@ -209,14 +219,8 @@ fwrite(const void *buf, std::size_t size, std::size_t n, FILE *f) {
         reinterpret_cast<FwriteFn>(dlsym(RTLD_NEXT, "fwrite"));
     if (f != g_full || size == 0)
         return real(buf, size, n, f);
-    const std::size_t allowed = std::min(n, g_write_budget / size);
-    const std::size_t put = real(buf, size, allowed, f);
-    g_write_budget -= put * size;
-    if (allowed < n) {
-        g_write_failed = true;
-        errno = ENOSPC;
-    }
-    return put;
+    return withinBudget(real, buf, size, n, f, g_write_budget, g_write_failed,
+                        ENOSPC);
 }
 
 __attribute__((visibility("default"))) int ferror(FILE *f) {
