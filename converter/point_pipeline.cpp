@@ -11,6 +11,7 @@
 #include "progress.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,9 @@ constexpr std::size_t kDefaultRecordsPerBlock = 4096;
 constexpr std::size_t kTextBytes = std::size_t{1} << 20;
 // Files shorter than this many blocks are not worth starting threads for.
 constexpr std::uint64_t kFewBlocks = 8;
+// How often a thread looks for its turn before it sleeps: more than a
+// block's write takes.
+constexpr int kPolls = 1000;
 
 } // namespace
 
@@ -130,7 +134,8 @@ class Pipeline {
 
     std::mutex turn_mutex_; // whose turn to write, and the outcome
     std::condition_variable turn_;
-    std::uint64_t blocks_written_ = 0;
+    // Also read without the lock, by a thread polling for its turn.
+    std::atomic<std::uint64_t> blocks_written_ = 0;
     std::uint64_t records_written_ = 0; // by the thread whose turn it is
     bool stopped_ = false;
     Failure failure_;
@@ -144,7 +149,7 @@ void Pipeline::work(Slot &s) {
         const bool written = writeBlock(s);
         {
             std::lock_guard lock(turn_mutex_);
-            ++blocks_written_;
+            blocks_written_.fetch_add(1, std::memory_order_release);
         }
         if (!written)
             return;
@@ -184,6 +189,13 @@ bool Pipeline::readBlock(Slot &s) {
 // Waits until every block before this one is written; false if the run
 // stopped meanwhile.
 bool Pipeline::awaitTurn(const Slot &s) {
+    // The block before is nearly always a write away: waking a thread that
+    // sleeps costs as much as writing a block, so poll a while first.
+    for (int i = 0; i < kPolls; ++i) {
+        if (blocks_written_.load(std::memory_order_acquire) == s.seq)
+            break;
+        std::this_thread::yield();
+    }
     std::unique_lock lock(turn_mutex_);
     turn_.wait(lock, [&] { return blocks_written_ == s.seq || stopped_; });
     return !stopped_;
