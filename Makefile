@@ -1,15 +1,13 @@
 # SPDX-License-Identifier: MIT
 # `make demo` builds ptxport and converts the bundled example; `make test`
 # builds and runs every test.  Each target installs the Debian packages it
-# lacks (tools/packages.txt), then calls CMake presets (CMakePresets.json:
-# `cmake --workflow --preset NAME` is `make test-NAME` without the installs)
-# or a script.  Nothing is compiled or selected here.
+# lacks (tools/packages.txt), then calls a CMake preset (`cmake --workflow
+# --preset NAME` is `make test-NAME` without the installs) or a script.
 CMAKE ?= cmake
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 LASDATA ?= ../shared/lasdata
 FUZZ_SECONDS ?= 60
 BENCH_POINTS ?= 5000000
-EMULATOR = $(shell tools/arch.sh $(ARCH) emulator)
 
 # $(call ensure,LINE): install the packages of LINE in tools/packages.txt.
 ensure = @tools/ensure_packages.sh "make $@$(if $(ARCH), ARCH=$(ARCH))" \
@@ -17,8 +15,7 @@ ensure = @tools/ensure_packages.sh "make $@$(if $(ARCH), ARCH=$(ARCH))" \
 # $(call preset,NAME[,CONFIGURE SETTINGS[,BUILD SETTINGS]])
 preset = $(CMAKE) --preset $(1) $(2) $(CMAKE_FLAGS) && \
   $(CMAKE) --build --preset $(1) -j $(JOBS) $(3)
-# $(call ctest,TEST PRESET,FOLDER): the report, then why each skipped test
-# was skipped, whether the run passed or not.
+# $(call ctest,PRESET,FOLDER): the report, then why tests were skipped.
 ctest = status=0; ctest --preset $(1) -j $(JOBS) || status=$$?; \
   tests/skip_reasons.sh $(2); exit $$status
 lasdata = -DPTXPORT_LASDATA_DIR=$(abspath $(LASDATA))
@@ -94,14 +91,10 @@ windows:
 test-windows: windows compare-tools
 	$(call ensure,test-windows)
 	tools/with_wineserver.sh ctest --preset windows -j $(JOBS)
-	tools/with_wineserver.sh $(compare) --windows --stderr --work build-windows/compare \
-	  --candidate build-windows/converter/ptxport.exe --candidate-runner wine \
-	  --candidate-probe build-windows/tests/library_probe.exe $(COMPARE_FLAGS)
+	tools/with_wineserver.sh $(compare) --platform windows --stderr $(COMPARE_FLAGS)
 bench-windows: windows compare-tools
 	$(call ensure,test-windows)
-	tools/with_wineserver.sh python3 bench/windows_vs_linux.py --linux build/converter/ptxport \
-	  --windows build-windows/converter/ptxport.exe --lasgen build/tools/lasgen \
-	  --work build-windows/bench --points $(BENCH_POINTS)
+	tools/with_wineserver.sh python3 bench/windows_vs_linux.py --points $(BENCH_POINTS)
 package-windows: windows
 	tools/package_windows.sh build-windows
 test-reproducible-windows: windows
@@ -110,27 +103,23 @@ test-reproducible-windows: windows
 
 # ---- other architectures (cmake/toolchains/architectures.txt) ------------
 # make test-arch ARCH=...: the suite under the emulator (i386 natively where
-# the kernel runs it; elsewhere without threads and processes, and the
-# comparison on one CPU), then the same bytes as the amd64 build.
-# COMPARE_TOOLS= takes build/ as it is, for runs beside others that use it.
+# the kernel runs it), then the same bytes as the amd64 build.  Here and
+# below, COMPARE_TOOLS= takes build/ as it is, for runs beside others.
 COMPARE_TOOLS ?= compare-tools
 test-arch: $(COMPARE_TOOLS)
 	$(call ensure,test-arch)
 	$(call preset,$(ARCH))
-	@$(call ctest,$(ARCH)$(if $(filter i386,$(ARCH)),$(if $(EMULATOR),-qemu)),build-$(ARCH))
+	@$(call ctest,$(ARCH)$(if $(filter i386,$(ARCH)),$(if $(shell tools/arch.sh i386 emulator),-qemu)),build-$(ARCH))
 	$(compare) --arch $(ARCH) --stderr $(COMPARE_FLAGS)
 
 # ---- WebAssembly: the command under Node, the npm package, the web page --
-# COMPARE_TOOLS= takes build/ as it is (above).
 wasm:
 	$(call ensure,wasm)
 	$(call preset,wasm)
 npm: wasm
 	cd build-wasm && npm pack ./npm/ptxport
 compare-wasm: wasm $(COMPARE_TOOLS)
-	$(compare) --stderr --work build-wasm/compare --candidate-runner node \
-	  --candidate build-wasm/npm/ptxport/bin/ptxport.js \
-	  --candidate-probe build-wasm/library_probe.js $(COMPARE_FLAGS)
+	$(compare) --platform wasm --stderr $(COMPARE_FLAGS)
 test-web: wasm $(COMPARE_TOOLS)
 	$(call ensure,test-web)
 	tests/web/run.sh build-wasm build/converter/ptxport $(LASDATA)
@@ -149,8 +138,7 @@ portable: compare-tools
 # packages of ARCH, cross-built, in build-ARCH/packages.
 package:
 	$(call ensure,$(if $(ARCH),package-arch,package))
-	$(if $(ARCH),DEB_BUILD_OPTIONS="nocheck $$DEB_BUILD_OPTIONS") tools/build_debian.sh \
-	  $(if $(ARCH),build-$(ARCH)/packages -a$(ARCH) -b,build/packages) -J$(JOBS)
+	tools/build_debian.sh $(if $(ARCH),build-$(ARCH)/packages -a$(ARCH) -b,build/packages) -J$(JOBS)
 # PACKAGES=DIR checks packages made elsewhere (CI: the reproducible build's).
 test-package: $(if $(PACKAGES),,package)
 	$(call ensure,test-package)

@@ -40,10 +40,11 @@ def median_time(argv, cwd, env, runs, outputs=(), status=0):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--linux", required=True)
-    parser.add_argument("--windows", required=True)
-    parser.add_argument("--lasgen", required=True)
-    parser.add_argument("--work", required=True)
+    parser.add_argument("--linux", default="build/converter/ptxport")
+    parser.add_argument("--windows",
+                        default="build-windows/converter/ptxport.exe")
+    parser.add_argument("--lasgen", default="build/tools/lasgen")
+    parser.add_argument("--work", default="build-windows/bench")
     parser.add_argument("--points", type=int, default=5_000_000)
     parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()

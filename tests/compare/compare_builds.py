@@ -661,6 +661,25 @@ def arch_defaults(args):
         args.pin, args.cpus = "0", ["0"]
 
 
+# The builds of the other platforms: (command, library probe, runner).
+PLATFORMS = {
+    "windows": ("build-windows/converter/ptxport.exe",
+                "build-windows/tests/library_probe.exe", "wine"),
+    "wasm": ("build-wasm/npm/ptxport/bin/ptxport.js",
+             "build-wasm/library_probe.js", "node"),
+}
+
+
+def platform_defaults(args):
+    """The candidate as the platform's build, run by its runner."""
+    candidate, probe, runner = PLATFORMS[args.platform]
+    args.candidate = args.candidate or candidate
+    args.candidate_probe = args.candidate_probe or probe
+    args.candidate_runner = args.candidate_runner or runner
+    args.work = args.work or f"build-{args.platform}/compare"
+    args.windows = args.windows or args.platform == "windows"
+
+
 def parse_arguments(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build", default="build", help="the host build: "
@@ -670,6 +689,9 @@ def parse_arguments(argv=None):
                         "Debian architecture (cmake/toolchains/architectures"
                         ".txt): its emulator and CPU pins, and by default the "
                         "build in build-ARCH")
+    parser.add_argument("--platform", choices=sorted(PLATFORMS),
+                        help="the candidate is the build of this platform "
+                        "in build-PLATFORM, run by Wine or Node")
     parser.add_argument("--reference", help="ptxport to match")
     parser.add_argument("--candidate", help="ptxport to check")
     parser.add_argument("--reference-runner", default="",
@@ -711,9 +733,11 @@ def parse_arguments(argv=None):
     host_defaults(args)
     if args.arch:
         arch_defaults(args)
+    if args.platform:
+        platform_defaults(args)
     for name in ("candidate", "work"):
         if not getattr(args, name):
-            parser.error(f"--{name} is needed without --arch")
+            parser.error(f"--{name} is needed without --arch or --platform")
     if args.cases == "all" and not args.fixtures:
         parser.error("the cases 'all' need --fixtures")
     for tool in ("lasgen", "fixtures"):
