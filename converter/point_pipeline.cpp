@@ -30,8 +30,8 @@ constexpr std::size_t kDefaultRecordsPerBlock = 4096;
 constexpr std::size_t kTextBytes = std::size_t{1} << 20;
 // Files shorter than this many blocks are not worth starting threads for.
 constexpr std::uint64_t kFewBlocks = 8;
-// How often a thread looks for its turn before it sleeps: more than a
-// block's write takes.
+// How often the thread next in line looks for its turn before it sleeps:
+// longer than a block's write takes.
 constexpr int kPolls = 1000;
 
 } // namespace
@@ -189,13 +189,15 @@ bool Pipeline::readBlock(Slot &s) {
 // Waits until every block before this one is written; false if the run
 // stopped meanwhile.
 bool Pipeline::awaitTurn(const Slot &s) {
-    // The block before is nearly always a write away: waking a thread that
-    // sleeps costs as much as writing a block, so poll a while first.
-    for (int i = 0; i < kPolls; ++i) {
-        if (blocks_written_.load(std::memory_order_acquire) == s.seq)
-            break;
+    // The thread next in line is a write away from its turn, and waking it
+    // from sleep would cost as much as writing a block, so it polls a
+    // while first.  Threads further back sleep at once: where threads
+    // outnumber CPUs, they leave the CPUs to the threads at work.
+    for (int i = 0;
+         i < kPolls &&
+         blocks_written_.load(std::memory_order_acquire) + 1 == s.seq;
+         ++i)
         std::this_thread::yield();
-    }
     std::unique_lock lock(turn_mutex_);
     turn_.wait(lock, [&] { return blocks_written_ == s.seq || stopped_; });
     return !stopped_;
