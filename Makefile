@@ -120,6 +120,12 @@ npm: wasm
 	cd build-wasm && npm pack ./npm/ptxport
 compare-wasm: wasm $(COMPARE_TOOLS)
 	$(compare) --platform wasm --stderr $(COMPARE_FLAGS)
+# The example's cases under Windows' own Node, in Wine.
+compare-wasm-windows: wasm $(COMPARE_TOOLS)
+	$(call ensure,wasm-windows)
+	tools/windows_node.sh build-wasm/windows-node
+	WINEPREFIX=$(CURDIR)/build-wasm/wineprefix tools/with_wineserver.sh \
+	  $(compare) --platform wasm-windows --stderr --cases example
 test-web: wasm $(COMPARE_TOOLS)
 	$(call ensure,test-web)
 	tests/web/run.sh build-wasm build/converter/ptxport $(LASDATA)

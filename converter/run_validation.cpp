@@ -135,6 +135,22 @@ std::optional<Failure> validateOutputsSpareInputs(const RunPlan &plan) {
     return std::nullopt;
 }
 
+// The path that tells one output from another: the canonical one where the
+// system gives it, else the absolute one made normal.  (Node on Windows
+// gives the WebAssembly build no canonical paths: an empty one for a file
+// that exists, a bare file name for one that does not.)
+std::filesystem::path outputKey(const std::string &output) {
+    const std::filesystem::path name = tamarak::utf8_path(output);
+    std::error_code ec;
+    const std::filesystem::path key =
+        std::filesystem::weakly_canonical(name, ec);
+    if (!ec && key.is_absolute())
+        return key;
+    const std::filesystem::path whole = std::filesystem::absolute(name, ec);
+    // No exception may leave validation: compare the names.
+    return (ec ? name : whole).lexically_normal();
+}
+
 // Refuses a run in which two different outputs share one name, such as the
 // header description of X.las and the point file of X_hdr.las: the second
 // would silently replace the first.  A LAS file named twice writes the same
@@ -151,13 +167,8 @@ std::optional<Failure> validateOutputsAreDistinct(const RunPlan &plan) {
         identityOf(file.las, las);
         for (const bool header : {true, false}) {
             const std::string &output = header ? file.header : file.points;
-            std::error_code ec;
-            std::filesystem::path key = std::filesystem::weakly_canonical(
-                tamarak::utf8_path(output), ec);
-            if (ec) // no exception may leave validation: compare the names
-                key = tamarak::utf8_path(output).lexically_normal();
-            const auto [at, added] =
-                writers.emplace(key, Writer{las, header, &file.las});
+            const auto [at, added] = writers.emplace(
+                outputKey(output), Writer{las, header, &file.las});
             if (added || (at->second.las == las && at->second.header == header))
                 continue;
             return refused(FileStep::writtenTwice,

@@ -240,16 +240,17 @@ class Comparison:
         return data.replace(b"\r\n", b"\n")
 
     def compare(self, argv, expect_status=None, cand_argv=None, pin=None,
-                probe=False):
+                probe=False, keep=False):
         """Runs argv on both sides (cand_argv on the candidate, if given);
-        returns the reference's exit status."""
+        returns the reference's exit status.  With keep, the files the run
+        created stay for the runs after it."""
         what = ("library_probe " if probe else "ptxport ") + " ".join(
             cand_argv or argv) + (f" [CPUs {pin}]" if pin else "")
         self.runs.setdefault(self.group, [0, 0.0])[0] += 1
         r_status, r_out, r_err, r_files = self.run_side(
-            self.ref, argv, pin=pin, probe=probe)
+            self.ref, argv, keep, pin=pin, probe=probe)
         c_status, c_out, c_err, c_files = self.run_side(
-            self.cand, cand_argv or argv, pin=pin, probe=probe)
+            self.cand, cand_argv or argv, keep, pin=pin, probe=probe)
         if expect_status is not None and r_status != expect_status:
             self.fail(what, f"reference status {r_status}, expected "
                       f"{expect_status}: {r_out[-300:]!r}")
@@ -432,9 +433,16 @@ class Comparison:
     def run_example(self):
         """The short set: the bundled example in every format, a file of
         more than eight blocks (the worker path) in every field and in
-        X Y Z RGB, and a format past the last."""
+        X Y Z RGB, and a format past the last; then a list naming one file
+        name in two folders, and a run over the outputs of the run before
+        it, as a tile set converted again meets them."""
         staging = self.staging()
         shutil.copy(EXAMPLE, staging)
+        for folder in ("one", "two"):
+            os.makedirs(os.path.join(staging, folder))
+            shutil.copy(EXAMPLE, os.path.join(staging, folder))
+        self.write(os.path.join(staging, "folders.txt"),
+                   "one/plot7.las\ntwo/plot7.las\n")
         self.tool(self.args.lasgen, os.path.join(staging, "big.las"), "8",
                   str(9 * BLOCK + 3), "3")
         for side in self.sides:
@@ -447,6 +455,9 @@ class Comparison:
         for f in ("0", "19"):
             self.compare(["big.las", f], expect_status=0)
         self.compare(["plot7.las", str(len(FORMATS))], expect_status=255)
+        self.compare(["folders.txt", "0"], expect_status=0)
+        self.compare(["plot7.las", "0"], expect_status=0, keep=True)
+        self.compare(["plot7.las", "15"], expect_status=0)
         self.lap()
 
     def run_all(self):
@@ -662,11 +673,17 @@ def arch_defaults(args):
 
 
 # The builds of the other platforms: (command, library probe, runner).
+# wasm-windows is the npm command under Windows' own Node, in Wine
+# (tools/windows_node.sh unpacks it).
 PLATFORMS = {
     "windows": ("build-windows/converter/ptxport.exe",
                 "build-windows/tests/library_probe.exe", "wine"),
     "wasm": ("build-wasm/npm/ptxport/bin/ptxport.js",
              "build-wasm/library_probe.js", "node"),
+    "wasm-windows": ("build-wasm/npm/ptxport/bin/ptxport.js",
+                     "build-wasm/library_probe.js",
+                     "env NODE_SKIP_PLATFORM_CHECK=1 wine " + os.path.abspath(
+                         "build-wasm/windows-node/package/bin/node.exe")),
 }
 
 
@@ -676,7 +693,8 @@ def platform_defaults(args):
     args.candidate = args.candidate or candidate
     args.candidate_probe = args.candidate_probe or probe
     args.candidate_runner = args.candidate_runner or runner
-    args.work = args.work or f"build-{args.platform}/compare"
+    args.work = args.work or os.path.join(candidate.split("/")[0],
+                                          f"compare-{args.platform}")
     args.windows = args.windows or args.platform == "windows"
 
 
@@ -690,8 +708,8 @@ def parse_arguments(argv=None):
                         ".txt): its emulator and CPU pins, and by default the "
                         "build in build-ARCH")
     parser.add_argument("--platform", choices=sorted(PLATFORMS),
-                        help="the candidate is the build of this platform "
-                        "in build-PLATFORM, run by Wine or Node")
+                        help="the candidate is the build of this platform, "
+                        "run by Wine or Node")
     parser.add_argument("--reference", help="ptxport to match")
     parser.add_argument("--candidate", help="ptxport to check")
     parser.add_argument("--reference-runner", default="",
