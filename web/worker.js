@@ -3,8 +3,11 @@
 //   {type: "catalogue"}                  -> {type: "catalogue", formats}
 //   {type: "run", files, first, format}  -> open, write, progress, console,
 //                                           then {type: "done", status}
+//   {type: "written", length, buffer}    the page has put away a write's
+//                                           bytes, and may give back their buffer
 // Inputs are read a slice at a time and outputs leave a chunk at a time
-// (stream_fs.js): the module's memory never holds a whole file.
+// (stream_fs.js): the module's memory never holds a whole file, and the
+// command pauses while the page holds more than HELD bytes of it.
 "use strict";
 // Started from a blob URL, the module and the folder come with this script.
 if (typeof createPtxport === "undefined")
@@ -19,34 +22,62 @@ function readSlice(file, position, length) {
         reader.readAsArrayBuffer(file.slice(position, position + length)));
 }
 
-// Output goes to the page in chunks of about this many bytes: fewer,
-// larger messages keep the page's side responsive.
+// Output goes to the page in chunks of this many bytes: fewer, larger
+// messages keep the page's side responsive.  A chunk's buffer moves to the
+// page and, once written, back (spare), so a run makes few of them.
 const CHUNK = 1 << 20;
+// Sent to the page and not yet written by it: beyond this the command waits
+// until the page is down to half of it.
+const HELD = 8 * CHUNK;
 
 function sink() {
     const shown = {};
-    const pending = new Map(); // name -> {parts, bytes}
+    const filling = new Map(); // name -> {chunk, used}
+    const spare = [];
+    let held = 0;
+    let resume = null;
     const send = (name) => {
-        const { parts, bytes } = pending.get(name);
-        if (bytes === 0) return;
-        const chunk = new Uint8Array(bytes);
-        parts.reduce((at, p) => (chunk.set(p, at), at + p.length), 0);
-        postMessage({ type: "write", name, bytes: chunk }, [chunk.buffer]);
-        pending.set(name, { parts: [], bytes: 0 });
+        const file = filling.get(name);
+        if (file.used === 0) return;
+        const bytes = file.chunk.subarray(0, file.used);
+        held += file.used;
+        postMessage({ type: "write", name, bytes }, [bytes.buffer]);
+        file.chunk = null;
+        file.used = 0;
+    };
+    // Copies bytes, which may be the module's memory, into the name's chunks.
+    const take = (name, bytes) => {
+        const file = filling.get(name);
+        for (let at = 0; at < bytes.length;) {
+            file.chunk = file.chunk || spare.pop() || new Uint8Array(CHUNK);
+            const count = Math.min(CHUNK - file.used, bytes.length - at);
+            file.chunk.set(bytes.subarray(at, at + count), file.used);
+            file.used += count;
+            at += count;
+            if (file.used === CHUNK) send(name);
+        }
     };
     return {
         open(name) {
-            pending.set(name, { parts: [], bytes: 0 });
+            filling.set(name, { chunk: null, used: 0 });
             postMessage({ type: "open", name });
         },
-        write(name, bytes) {
-            const file = pending.get(name);
-            file.parts.push(bytes);
-            file.bytes += bytes.length;
-            if (file.bytes >= CHUNK) send(name);
-        },
+        write: take,
         // Before the run's end is told: what is still held goes out.
-        flush: () => pending.forEach((_, name) => send(name)),
+        flush: () => filling.forEach((_, name) => send(name)),
+        // The page has written length bytes, and may give their buffer back.
+        written(length, buffer) {
+            held -= length;
+            if (buffer && buffer.byteLength === CHUNK)
+                spare.push(new Uint8Array(buffer));
+            if (!resume || held > HELD / 2) return;
+            const go = resume;
+            resume = null;
+            go();
+        },
+        // After each write of the command: a promise if it must wait.
+        backlog: () => held > HELD ?
+            new Promise((settle) => { resume = settle; }) : null,
         progress(name, done, size) {
             const step = Math.floor(done * STEPS / size);
             if (shown[name] === step) return;
@@ -57,24 +88,28 @@ function sink() {
 }
 
 // The console as the command writes it, one line at a time.
-function moduleOptions() {
+function moduleOptions(output) {
     return {
         thisProgram: "ptxport",
+        writesPending: () => output && output.backlog(),
         print: (line) => postMessage({ type: "console", text: line + "\n" }),
         printErr: (line) => postMessage({ type: "console", text: line + "\n" }),
         quit: (status, toThrow) => { throw toThrow; },
     };
 }
 
+// The sink of the run in progress, which the page's acknowledgements reach.
+let output = null;
+
 async function run({ files, first, format }) {
-    const module = await createPtxport(moduleOptions());
-    const output = sink();
+    output = sink();
+    const module = await createPtxport(moduleOptions(output));
     mountStreamFolder(module.FS, "/files", {
         inputs: files.map((f) => ({ name: f.name, size: f.size, source: f })),
         read: readSlice,
         sink: output,
     });
-    const status = module.callMain([first, String(format)]) & 0xff;
+    const status = (await module.runMain([first, String(format)])) & 0xff;
     output.flush();
     postMessage({ type: "done", status });
 }
@@ -86,6 +121,8 @@ async function catalogue() {
 }
 
 onmessage = (event) => {
-    const work = event.data.type === "run" ? run(event.data) : catalogue();
+    const { type, length, buffer } = event.data;
+    if (type === "written") return output.written(length, buffer);
+    const work = type === "run" ? run(event.data) : catalogue();
     work.catch((error) => postMessage({ type: "failed", text: String(error) }));
 };
