@@ -17,9 +17,20 @@ const reader = new FileReaderSync();
 // Progress messages at most this often per file, in hundredths.
 const STEPS = 100;
 
+// Inputs are read this many bytes at a time, which the command's reads then
+// take from: a few large slices rather than many small ones.
+const BLOCK = 8 << 20;
+let block = { file: null, start: 0, bytes: new Uint8Array(0) };
+
 function readSlice(file, position, length) {
-    return new Uint8Array(
-        reader.readAsArrayBuffer(file.slice(position, position + length)));
+    const end = position + length;
+    if (block.file !== file || position < block.start ||
+        end > block.start + block.bytes.length) {
+        const bytes = reader.readAsArrayBuffer(
+            file.slice(position, Math.max(end, position + BLOCK)));
+        block = { file, start: position, bytes: new Uint8Array(bytes) };
+    }
+    return block.bytes.subarray(position - block.start, end - block.start);
 }
 
 // Output goes to the page in chunks of this many bytes: fewer, larger
