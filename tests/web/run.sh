@@ -14,5 +14,7 @@ if ! cmp -s "$here/package-lock.json" "$build/web-test/node_modules/.package-loc
     cp "$here/package-lock.json" "$build/web-test/node_modules/.package-lock.json.copy"
 fi
 node "$here/test_api.js" "$build/npm/ptxport" "$native" "$build/web-test/api"
+# lasgen comes with the native command, from the same build.
+lasgen=$(dirname "$native")/../tools/lasgen
 NODE_PATH="$build/web-test/node_modules" node "$here/test_page.js" \
-    "$build/web" "$native" "$build/web-test/runs" "$lasdata"
+    "$build/web" "$native" "$lasgen" "$build/web-test/runs" "$lasdata"
