@@ -17,20 +17,51 @@ const reader = new FileReaderSync();
 // Progress messages at most this often per file, in hundredths.
 const STEPS = 100;
 
-// Inputs are read this many bytes at a time, which the command's reads then
-// take from: a few large slices rather than many small ones.
+// Inputs are read this many bytes at a time, into one buffer that the
+// command's reads then take from: a few large reads rather than many small
+// ones, and no new memory for each.
 const BLOCK = 8 << 20;
-let block = { file: null, start: 0, bytes: new Uint8Array(0) };
+const block = { file: null, start: 0, length: 0, bytes: new Uint8Array(BLOCK) };
 
-function readSlice(file, position, length) {
-    const end = position + length;
-    if (block.file !== file || position < block.start ||
-        end > block.start + block.bytes.length) {
-        const bytes = reader.readAsArrayBuffer(
-            file.slice(position, Math.max(end, position + BLOCK)));
-        block = { file, start: position, bytes: new Uint8Array(bytes) };
+const inBlock = (file, position, length) => block.file === file &&
+    position >= block.start && position + length <= block.start + block.length;
+
+// Fills the block from position, through a reader that fills the buffer it
+// is given; the buffer comes back each time as a new view of its memory.
+async function fillBlock(file, position, length) {
+    const end = Math.min(file.size, position + Math.max(length, BLOCK));
+    if (block.bytes.length < end - position)
+        block.bytes = new Uint8Array(end - position);
+    const reader = file.slice(position, end).stream().getReader({ mode: "byob" });
+    let memory = block.bytes.buffer;
+    block.file = null;
+    for (let got = 0; got < end - position;) {
+        const { value, done } = await reader.read(
+            new Uint8Array(memory, got, memory.byteLength - got));
+        if (done) break;
+        memory = value.buffer;
+        got += value.byteLength;
     }
-    return block.bytes.subarray(position - block.start, end - block.start);
+    Object.assign(block, { file, start: position, length: end - position,
+                           bytes: new Uint8Array(memory) });
+}
+
+// Before a read of the command: a promise if its bytes must be fetched.
+function readPending(node, position, length) {
+    if (!node.source) return null;
+    const count = Math.max(0, Math.min(length, node.size - position));
+    return count === 0 || inBlock(node.source, position, count) ? null
+        : fillBlock(node.source, position, count);
+}
+
+// The bytes of a read, from the block; any other read (none is expected)
+// directly from the file.
+function readSlice(file, position, length) {
+    if (inBlock(file, position, length))
+        return block.bytes.subarray(position - block.start,
+                                    position + length - block.start);
+    return new Uint8Array(
+        reader.readAsArrayBuffer(file.slice(position, position + length)));
 }
 
 // Output goes to the page in chunks of this many bytes: fewer, larger
@@ -103,6 +134,7 @@ function moduleOptions(output) {
     return {
         thisProgram: "ptxport",
         writesPending: () => output && output.backlog(),
+        readPending,
         print: (line) => postMessage({ type: "console", text: line + "\n" }),
         printErr: (line) => postMessage({ type: "console", text: line + "\n" }),
         quit: (status, toThrow) => { throw toThrow; },
