@@ -20,7 +20,7 @@ const STEPS = 100;
 // Inputs are read this many bytes at a time, into one buffer that the
 // command's reads then take from: a few large reads rather than many small
 // ones, and no new memory for each.
-const BLOCK = 8 << 20;
+const BLOCK = 4 << 20;
 const block = { file: null, start: 0, length: 0, bytes: new Uint8Array(BLOCK) };
 
 const inBlock = (file, position, length) => block.file === file &&
@@ -70,7 +70,7 @@ function readSlice(file, position, length) {
 const CHUNK = 1 << 20;
 // Sent to the page and not yet written by it: beyond this the command waits
 // until the page is down to half of it.
-const HELD = 8 * CHUNK;
+const HELD = 4 * CHUNK;
 
 function sink() {
     const shown = {};

@@ -26,8 +26,8 @@ const FORMATS = ["0", "13", "15", "19"];
 // Files of fewer points are mostly there for their faults.
 const MIN_POINTS = 1000;
 const EXAMPLE = path.join(__dirname, "..", "..", "examples", "plot7.las");
-// Its format 0 output is about 27 MB: more than three times the 8 MiB the
-// worker sends ahead of the page.
+// Its format 0 output is about 27 MB: many times what the worker may send
+// ahead of the page, and many of the blocks it reads its input in.
 const LARGE_POINTS = "400000";
 const TYPES = { ".html": "text/html", ".js": "text/javascript",
                 ".css": "text/css" };
