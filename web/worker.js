@@ -70,7 +70,7 @@ function readSlice(file, position, length) {
 const CHUNK = 1 << 20;
 // Sent to the page and not yet written by it: beyond this the command waits
 // until the page is down to half of it.
-const HELD = 4 * CHUNK;
+const HELD = 2 * CHUNK;
 
 function sink() {
     const shown = {};
