@@ -5,9 +5,10 @@
 //                                           then {type: "done", status}
 //   {type: "written", length, buffer}    the page has put away a write's
 //                                           bytes, and may give back their buffer
-// Inputs are read a slice at a time and outputs leave a chunk at a time
+// Inputs are read a block at a time and outputs leave a chunk at a time
 // (stream_fs.js): the module's memory never holds a whole file, and the
-// command pauses while the page holds more than HELD bytes of it.
+// command pauses until a read's block is in, and while the page holds more
+// than HELD bytes of its output.
 "use strict";
 // Started from a blob URL, the module and the folder come with this script.
 if (typeof createPtxport === "undefined")
@@ -28,21 +29,25 @@ const inBlock = (file, position, length) => block.file === file &&
 
 // Fills the block from position, through a reader that fills the buffer it
 // is given; the buffer comes back each time as a new view of its memory.
+// Should the reader fail, the read goes to the file itself (readSlice),
+// which meets the failure again and reports it.
 async function fillBlock(file, position, length) {
     const end = Math.min(file.size, position + Math.max(length, BLOCK));
     if (block.bytes.length < end - position)
         block.bytes = new Uint8Array(end - position);
-    const reader = file.slice(position, end).stream().getReader({ mode: "byob" });
+    const stream = file.slice(position, end).stream().getReader({ mode: "byob" });
     let memory = block.bytes.buffer;
+    let got = 0;
     block.file = null;
-    for (let got = 0; got < end - position;) {
-        const { value, done } = await reader.read(
+    block.bytes = new Uint8Array(0);
+    while (got < end - position) {
+        const { value, done } = await stream.read(
             new Uint8Array(memory, got, memory.byteLength - got));
         if (done) break;
         memory = value.buffer;
         got += value.byteLength;
     }
-    Object.assign(block, { file, start: position, length: end - position,
+    Object.assign(block, { file, start: position, length: got,
                            bytes: new Uint8Array(memory) });
 }
 
