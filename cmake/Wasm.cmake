@@ -30,15 +30,24 @@ target_link_options(library_probe PRIVATE ${node_program} -sENVIRONMENT=node)
 # The page's module: the same command, run in a Web Worker over the files of
 # web/stream_fs.js; its .wasm inside, so that a page opened from file://,
 # which may fetch nothing, has it.
+# Its reads and writes may pause it, until its input is at hand or the page
+# has caught up (Asyncify, through the system calls that read and write),
+# and runMain waits for the end of a run.
 add_executable(ptxport_web ${PROJECT_SOURCE_DIR}/converter/main.cpp
   ${PROJECT_SOURCE_DIR}/web/catalogue.cpp)
 target_link_libraries(ptxport_web PRIVATE ptxport_core)
+set(web_pause ${PROJECT_SOURCE_DIR}/web/paused_io.js)
+set(web_main ${PROJECT_SOURCE_DIR}/web/run_main.js)
 target_link_options(ptxport_web PRIVATE -sMODULARIZE=1
   -sEXPORT_NAME=createPtxport -sINVOKE_RUN=0 -sEXIT_RUNTIME=1
   -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=worker,node -sFORCE_FILESYSTEM=1
-  -sSINGLE_FILE=1
+  -sSINGLE_FILE=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
+  "-sASYNCIFY_IMPORTS=[wasi_snapshot_preview1.fd_read,wasi_snapshot_preview1.fd_write]"
+  --js-library ${web_pause} --post-js ${web_main}
   "-sEXPORTED_RUNTIME_METHODS=[callMain,FS,UTF8ToString]"
   "-sEXPORTED_FUNCTIONS=[_main,_ptxport_catalogue]" ${node_fetch})
+set_property(TARGET ptxport_web APPEND PROPERTY LINK_DEPENDS ${web_pause}
+  ${web_main} ${wasm_dir}/node_fetch.js)
 
 # The npm package as npm packs it (build-wasm/npm/ptxport), its version the
 # project's, and the page with its module (build-wasm/web).

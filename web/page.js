@@ -2,7 +2,8 @@
 // page.js - the page's side of a run: the chosen files and format go to the
 // worker (worker.js), its output chunks to a folder the user picks (the File
 // System Access API) or, where the browser has none, to downloads kept in
-// memory up to a limit.
+// memory up to a limit.  Each chunk is acknowledged once put away, which is
+// what lets the worker go on.
 "use strict";
 
 // Downloads are held whole until the run ends: beyond this, refused.
@@ -42,8 +43,9 @@ function chooseFiles() {
     return { files: [...files, made], first: made.name };
 }
 
-// Where the outputs go: {open(name), write(name, bytes), finish()}.
-async function folderSaver() {
+// Where the outputs go: {open(name), write(name, bytes), finish()}; each
+// chunk goes to written(bytes, reusable) once it is put away.
+async function folderSaver(written) {
     const folder = await window.showDirectoryPicker({ mode: "readwrite" });
     const writers = new Map();
     return {
@@ -53,7 +55,7 @@ async function folderSaver() {
         },
         write(name, bytes) {
             writers.set(name, writers.get(name).then(
-                (w) => w.write(bytes).then(() => w)));
+                (w) => w.write(bytes).then(() => (written(bytes, true), w))));
         },
         async finish() {
             for (const [name, w] of writers) {
@@ -64,7 +66,7 @@ async function folderSaver() {
     };
 }
 
-function downloadSaver(refuse) {
+function downloadSaver(refuse, written) {
     const chunks = new Map();
     let total = 0;
     return {
@@ -77,6 +79,7 @@ function downloadSaver(refuse) {
                     "Use Chrome or Edge, where the page writes into a folder, " +
                     "or the command (npx ptxport).");
             chunks.get(name).push(bytes);
+            written(bytes, false);
         },
         async finish() {
             for (const [name, parts] of chunks) {
@@ -122,7 +125,13 @@ async function convert(event) {
         $("status").textContent = text;
     };
     $("status").className = "";
-    const saver = toFolder ? await folderSaver() : downloadSaver(refuse);
+    // A written chunk's buffer goes back to the worker unless it is kept.
+    const written = (bytes, reusable) => worker.postMessage(
+        { type: "written", length: bytes.length,
+          buffer: reusable ? bytes.buffer : null },
+        reusable ? [bytes.buffer] : []);
+    const saver = toFolder ? await folderSaver(written)
+                           : downloadSaver(refuse, written);
     worker.onmessage = async ({ data }) => {
         if (data.type === "open") saver.open(data.name);
         else if (data.type === "write") saver.write(data.name, data.bytes);

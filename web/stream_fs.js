@@ -9,6 +9,7 @@
 //   inputs  [{name, size, source}]   the files the command may open
 //   read(source, position, length)   -> Uint8Array of those bytes
 //   sink    {open(name), write(name, Uint8Array), progress(name, done, size)}
+//           write's bytes are the module's memory: copy them before returning
 "use strict";
 
 const S_IFDIR = 0o040000, S_IFREG = 0o100000;
@@ -73,7 +74,7 @@ function streamFolder(FS, options) {
             if (!node.output) throw new FS.ErrnoError(EPERM);
             // The command writes each output from start to end.
             if (position !== node.size) throw new FS.ErrnoError(EINVAL);
-            options.sink.write(node.sinkName, buffer.slice(offset, offset + length));
+            options.sink.write(node.sinkName, buffer.subarray(offset, offset + length));
             node.size += length;
             return length;
         },

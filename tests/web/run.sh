@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # run.sh BUILD NATIVE_PTXPORT [LASDATA]: the npm package's API (test_api.js),
-# then the web page of BUILD/web in
+# the page's module pausing at its reads and writes (test_pauses.js), then
+# the web page of BUILD/web in
 # headless Chromium against the native command (test_page.js), with
 # puppeteer-core as package-lock.json pins it, installed in BUILD/web-test.
 set -eu
@@ -14,5 +15,9 @@ if ! cmp -s "$here/package-lock.json" "$build/web-test/node_modules/.package-loc
     cp "$here/package-lock.json" "$build/web-test/node_modules/.package-lock.json.copy"
 fi
 node "$here/test_api.js" "$build/npm/ptxport" "$native" "$build/web-test/api"
+# lasgen comes with the native command, from the same build.
+lasgen=$(dirname "$native")/../tools/lasgen
+node "$here/test_pauses.js" "$build/ptxport_web.js" "$native" "$lasgen" \
+    "$build/web-test/pauses"
 NODE_PATH="$build/web-test/node_modules" node "$here/test_page.js" \
-    "$build/web" "$native" "$build/web-test/runs" "$lasdata"
+    "$build/web" "$native" "$lasgen" "$build/web-test/runs" "$lasdata"
