@@ -39,7 +39,8 @@ build_deb() { "$top/tools/build_debian.sh" "$1" -J2 > "$1.log" 2>&1; }
 build_windows() {
     cmake -S "$top" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         --toolchain "$top/cmake/mingw-w64-x86_64.cmake" -DPTXPORT_BUILD_TESTS=OFF > "$1.log" 2>&1
-    make -C "$top" windows WINDOWS_BUILD="$1" JOBS=2 >> "$1.log" 2>&1
+    cmake --build "$1" -j 2 >> "$1.log" 2>&1
+    cmake --install "$1" --prefix "$1/dist" --strip >> "$1.log" 2>&1
     "$top/tools/package_windows.sh" "$1" >> "$1.log" 2>&1
 }
 
