@@ -32,8 +32,7 @@ demo:
 	$(call preset,release,-DPTXPORT_BUILD_TESTS=OFF,--target ptxport)
 	@tools/demo.sh build
 
-test: build
-	@$(call ctest,release,build)
+test: build ; @$(call ctest,release,build)
 
 # The suite with clang, with ASan and UBSan, the threads with TSan, and the
 # number formatting without 128-bit integers (as MSVC would build it).
@@ -53,15 +52,12 @@ bench:
 	$(call preset,bench)
 	bench/run_all.sh build-bench $(BENCH_POINTS)
 
-# Slurm and GNU parallel for real, on this machine (examples/scale-out).
-test-scale-out: build
-	tests/scale_out/run.sh build
-# The package installer against stand-ins; no stray file in the tree; the
+# Slurm and GNU parallel for real, on this machine (examples/scale-out);
+# the package installer against stand-ins; no stray file in the tree; the
 # documents' version and runnable examples.
-test-setup:
-	sh tests/bare_machine/test_ensure_packages.sh
-test-tree:
-	tools/check_tree.sh
+test-scale-out: build ; tests/scale_out/run.sh build
+test-setup: ; sh tests/bare_machine/test_ensure_packages.sh
+test-tree: ; tools/check_tree.sh
 test-docs: build
 	$(call ensure,test-docs)
 	python3 tools/check_docs.py --ptxport build/converter/ptxport
@@ -79,8 +75,7 @@ compare-tools:
 compare-builds: compare-tools
 	$(if $(REFERENCE_COMMIT),JOBS=$(JOBS) tests/compare/build_reference.sh \
 	  $(REFERENCE_COMMIT) build-reference)
-	$(compare) --candidate build/converter/ptxport --candidate-probe build/tests/library_probe \
-	  --work build/compare-builds $(COMPARE_FLAGS)
+	$(compare) --platform host $(COMPARE_FLAGS)
 
 # ---- Windows: MinGW-w64, run under Wine (tools/with_wineserver.sh) -------
 windows:
@@ -95,8 +90,7 @@ test-windows: windows compare-tools
 bench-windows: windows compare-tools
 	$(call ensure,test-windows)
 	tools/with_wineserver.sh python3 bench/windows_vs_linux.py --points $(BENCH_POINTS)
-package-windows: windows
-	tools/package_windows.sh build-windows
+package-windows: windows ; tools/package_windows.sh build-windows
 test-reproducible-windows: windows
 	$(call ensure,test-reproducible)
 	tools/reproducible.sh windows build-repro
@@ -116,8 +110,7 @@ test-arch: $(COMPARE_TOOLS)
 wasm:
 	$(call ensure,wasm)
 	$(call preset,wasm)
-npm: wasm
-	cd build-wasm && npm pack ./npm/ptxport
+npm: wasm ; cd build-wasm && npm pack ./npm/ptxport
 compare-wasm: wasm $(COMPARE_TOOLS)
 	$(compare) --platform wasm --stderr $(COMPARE_FLAGS)
 # The example's cases under Windows' own Node, in Wine.
@@ -170,5 +163,4 @@ test-package-arch: package compare-tools
 	tests/debian/run_arch.sh $(ARCH) build-$(ARCH)/packages build-$(ARCH)/package-root \
 	  build-debian-root
 
-clean:
-	rm -rf --one-file-system build build-*
+clean: ; rm -rf --one-file-system build build-*

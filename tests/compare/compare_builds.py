@@ -672,10 +672,12 @@ def arch_defaults(args):
         args.pin, args.cpus = "0", ["0"]
 
 
-# The builds of the other platforms: (command, library probe, runner).
+# The builds by platform: (command, library probe, runner).  host is this
+# machine's own build, against another of its commits (make compare-builds);
 # wasm-windows is the npm command under Windows' own Node, in Wine
 # (tools/windows_node.sh unpacks it).
 PLATFORMS = {
+    "host": ("build/converter/ptxport", "build/tests/library_probe", ""),
     "windows": ("build-windows/converter/ptxport.exe",
                 "build-windows/tests/library_probe.exe", "wine"),
     "wasm": ("build-wasm/npm/ptxport/bin/ptxport.js",
@@ -709,7 +711,7 @@ def parse_arguments(argv=None):
                         "build in build-ARCH")
     parser.add_argument("--platform", choices=sorted(PLATFORMS),
                         help="the candidate is the build of this platform, "
-                        "run by Wine or Node")
+                        "run by Wine or Node, or this machine's (host)")
     parser.add_argument("--reference", help="ptxport to match")
     parser.add_argument("--candidate", help="ptxport to check")
     parser.add_argument("--reference-runner", default="",
