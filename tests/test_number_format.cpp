@@ -75,6 +75,13 @@ class Checker {
     template <typename T> using Put = char *(*)(char *, T);
 
     template <typename T> void check(Put<T> put, const char *format, T v) {
+        check_with(put, format, v);
+    }
+
+    // As check, for a conversion that needs more than the value (a plan, a
+    // memo): put is any callable that writes v's text and returns its end.
+    template <typename T, typename Fn>
+    void check_with(Fn put, const char *format, T v) {
         char want[512];
         const int n = reference(want, sizeof want, format, v);
         char got[ptx::kMaxNumberChars + kGuard];
@@ -563,8 +570,7 @@ TEST(Coordinates, MatchSnprintf) {
     std::mt19937_64 rng{seed() * 7 + 1};
     std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX);
     const uint64_t files = count(kCoordinateFiles);
-    uint64_t checked = 0, failed = 0;
-    std::string examples;
+    Checker c;
     for (uint64_t f = 0; f < files; ++f) {
         const double scale = scales[rng() % std::size(scales)];
         const int decimals = 1 + static_cast<int>(rng() % 8);
@@ -617,30 +623,18 @@ TEST(Coordinates, MatchSnprintf) {
             if (x < INT32_MIN || x > INT32_MAX)
                 x = any(rng);
             const auto xi = static_cast<int32_t>(x);
-            char want[512], got[ptx::kMaxNumberChars];
-            const int n = std::snprintf(
-                want, sizeof want, "%.2f",
-                ptx::scaledCoordinate(xi, plan.scale, plan.offset));
             // The row loops' variant wherever the plan counts hundredths.
-            const char *end =
-                plan.per == 1 ? ptx::put_coordinate<true>(got, xi, plan, memo)
-                              : ptx::put_coordinate(got, xi, plan);
-            ++checked;
-            if (end - got == n && std::memcmp(got, want, n) == 0)
-                continue;
-            if (++failed <= 5)
-                examples +=
-                    "\n  x " + std::to_string(xi) + " scale " +
-                    hex_bits(scale) + " offset " + hex_bits(offset) +
-                    ": want " + want + " got " +
-                    std::string(got,
-                                static_cast<std::size_t>(
-                                    std::max<std::ptrdiff_t>(end - got, 0)));
+            c.check_with(
+                [&](char *out, double) {
+                    return plan.per == 1
+                               ? ptx::put_coordinate<true>(out, xi, plan, memo)
+                               : ptx::put_coordinate(out, xi, plan);
+                },
+                "%.2f", ptx::scaledCoordinate(xi, plan.scale, plan.offset));
         }
     }
-    EXPECT_EQ(checked, files * kValuesPerFile);
-    EXPECT_EQ(failed, 0u) << failed << " of " << checked << " differ (seed "
-                          << seed() << "):" << examples;
+    EXPECT_EQ(c.checked(), files * kValuesPerFile);
+    EXPECT_EQ(c.failed(), 0u) << c.report();
 }
 
 // Coordinates of scale 0.01 around every change of the text's shape: each
@@ -659,8 +653,7 @@ TEST(Coordinates, TextLengthEdges) {
         for (int64_t k : {1, 2, 999, 1000, 1001})
             for (int64_t d : {-101, -100, -1, 0, 1, 99, 100})
                 hundredths.push_back(k * thousand + d);
-    uint64_t checked = 0, failed = 0;
-    std::string examples;
+    Checker c;
     for (const ptx::CoordinatePlan &plan : plans) {
         ptx::ThousandsMemo memo;
         for (const int64_t n : hundredths)
@@ -669,22 +662,15 @@ TEST(Coordinates, TextLengthEdges) {
                 if (x < INT32_MIN || x > INT32_MAX)
                     continue;
                 const auto xi = static_cast<int32_t>(x);
-                char want[512], got[ptx::kMaxNumberChars];
-                const int len = std::snprintf(
-                    want, sizeof want, "%.2f",
-                    ptx::scaledCoordinate(xi, plan.scale, plan.offset));
-                const char *end =
-                    ptx::put_coordinate<true>(got, xi, plan, memo);
-                ++checked;
-                if (end - got == len && std::memcmp(got, want, len) == 0)
-                    continue;
-                if (++failed <= 5)
-                    examples +=
-                        "\n  x " + std::to_string(xi) + ": want " + want;
+                c.check_with(
+                    [&](char *out, double) {
+                        return ptx::put_coordinate<true>(out, xi, plan, memo);
+                    },
+                    "%.2f", ptx::scaledCoordinate(xi, plan.scale, plan.offset));
             }
     }
-    EXPECT_GT(checked, 300u);
-    EXPECT_EQ(failed, 0u) << failed << " of " << checked << examples;
+    EXPECT_GT(c.checked(), 300u);
+    EXPECT_EQ(c.failed(), 0u) << c.report();
 }
 
 // ---- integer conversions ----
