@@ -31,7 +31,9 @@ set -uo pipefail
 # .NAME_hdr.asc.ptxport-XXXXXX beside the tile, for those that exist. Each
 # folder is read once, into temporaries (the names of each output, each
 # followed by a slash), and no process is started: a glob per tile would
-# read a folder of ten thousand tiles ten thousand times.
+# read a folder of ten thousand tiles ten thousand times.  The three
+# recipes carry this routine each: Slurm runs a copy of a job script,
+# away from its folder, and each recipe is meant to work copied alone.
 declare -A scanned=() temporaries=()
 leftovers() {
     local dir=. base=${1##*/} file name names
