@@ -249,4 +249,29 @@ CallResult call_in_child(const std::function<int()> &fn) {
     return r;
 }
 
+// Built by appending: GCC 12's -Wrestrict misreads "literal" +
+// std::string&& on 32-bit targets.
+std::string setting(const char *name, const std::string &value, char between) {
+    std::string text = name;
+    text += between;
+    text += value;
+    return text;
+}
+
+std::vector<std::string> fault_env(const std::string &path, int at,
+                                   const std::string &action,
+                                   const std::string &target) {
+    std::vector<std::string> env = {
+        setting("LD_PRELOAD", FAULT_INJECTION_LIBRARY),
+        // The sanitizer runtime would otherwise insist on being first.
+        "ASAN_OPTIONS=verify_asan_link_order=0",
+        setting("PTX_FAULT_PATH", path),
+        setting("PTX_FAULT_AT", std::to_string(at)),
+        setting("PTX_FAULT_ACTION", action),
+    };
+    if (!target.empty())
+        env.push_back(setting("PTX_FAULT_TARGET", target));
+    return env;
+}
+
 } // namespace fixture

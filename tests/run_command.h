@@ -52,6 +52,20 @@ struct CallResult : CommandResult {
 };
 CallResult call_in_child(const std::function<int()> &fn);
 
+// NAME=VALUE (or NAME:VALUE).
+std::string setting(const char *name, const std::string &value,
+                    char between = '=');
+
+// The environment that makes the preloaded fault library act on path: at
+// its at-th open, action (see fault_injection.cpp), on target if given.
+std::vector<std::string> fault_env(const std::string &path, int at,
+                                   const std::string &action,
+                                   const std::string &target = "");
+
+// Opens of a listed LAS file: file_access and check_las during validation,
+// then the conversion's own.
+inline constexpr int kConversionOpen = 3;
+
 // The exit status that exit(-1) leaves.
 inline constexpr int kFailureStatus = 255;
 

@@ -16,40 +16,6 @@
 using namespace fixture;
 namespace fs = std::filesystem;
 
-namespace {
-
-// NAME=VALUE (or NAME:VALUE), built by appending: GCC 12's -Wrestrict misreads
-// "literal" + std::string&& on 32-bit targets.
-std::string setting(const char *name, const std::string &value,
-                    char between = '=') {
-    std::string text = name;
-    text += between;
-    text += value;
-    return text;
-}
-
-std::vector<std::string> faultEnv(const std::string &path, int at,
-                                  const std::string &action,
-                                  const std::string &target = "") {
-    std::vector<std::string> env = {
-        setting("LD_PRELOAD", FAULT_INJECTION_LIBRARY),
-        // The sanitizer runtime would otherwise insist on being first.
-        "ASAN_OPTIONS=verify_asan_link_order=0",
-        setting("PTX_FAULT_PATH", path),
-        setting("PTX_FAULT_AT", std::to_string(at)),
-        setting("PTX_FAULT_ACTION", action),
-    };
-    if (!target.empty())
-        env.push_back(setting("PTX_FAULT_TARGET", target));
-    return env;
-}
-
-// Opens of a listed LAS file: file_access and check_las during validation,
-// then the conversion's own.
-constexpr int kConversionOpen = 3;
-
-} // namespace
-
 TEST(ChangesAfterValidation, SecondFileOfAList) {
     struct Case {
         const char *what;
@@ -82,7 +48,7 @@ TEST(ChangesAfterValidation, SecondFileOfAList) {
                     {'a', '.', 'l', 'a', 's', ' ', 'b', '.', 'l', 'a', 's'});
         const CommandResult r =
             run_ptxport({"list.txt", "0"}, dir.path(),
-                        faultEnv("b.las", kConversionOpen, c.action));
+                        fault_env("b.las", kConversionOpen, c.action));
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_TRUE(r.out.ends_with(c.tail)) << c.what << ": " << r.out;
         EXPECT_EQ(read_text(dir / "a.asc"), referencePointFile(a.bytes(), 0, 6))
@@ -109,7 +75,7 @@ TEST(ChangesAfterValidation, ListRewrittenDuringTheRun) {
                 {'a', '.', 'l', 'a', 's', '\n', 'b', '.', 'l', 'a', 's', '\n'});
     const CommandResult r = run_ptxport(
         {"list.txt", "15"}, dir.path(),
-        faultEnv("a.las", kConversionOpen, "write:zz.las", "list.txt"));
+        fault_env("a.las", kConversionOpen, "write:zz.las", "list.txt"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Input LAS File:     b.las\n"), std::string::npos);
     EXPECT_EQ(read_text(dir / "b.asc"),
@@ -232,7 +198,7 @@ TEST(FaultsWithWorkers, ReadErrorAndFileCutInsideARecord) {
         write_bytes(dir / "list.txt", {'a', '.', 'l', 'a', 's'});
         const CommandResult r = run_command(
             {PTXPORT_WITH_WORKERS_PATH, "3", "list.txt", "15"}, dir.path(),
-            faultEnv("a.las", kConversionOpen, c.action));
+            fault_env("a.las", kConversionOpen, c.action));
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_TRUE(r.out.ends_with(c.tail)) << c.what << ": " << r.out;
         EXPECT_EQ(r.err, c.err) << c.what;

@@ -19,9 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Opens of a listed LAS file: file_access and check_las during validation,
-// then the conversion's own.
-constexpr int kConversionOpen = 3;
 // Enough records for every worker thread to take blocks, and for a signal
 // sent at the first tenth of them to find the run mid-file.
 constexpr int kPoints = 40000;
@@ -31,13 +28,6 @@ const char *const kOutputs[] = {"a.asc", "a_hdr.asc", "b.asc", "b_hdr.asc"};
 
 std::string previous(const std::string &name) {
     return "previous " + name + "\n";
-}
-
-std::vector<std::string> faultEnv(const std::string &path, int at,
-                                  const std::string &action) {
-    return {std::string("LD_PRELOAD=") + FAULT_INJECTION_LIBRARY,
-            "ASAN_OPTIONS=verify_asan_link_order=0", "PTX_FAULT_PATH=" + path,
-            "PTX_FAULT_AT=" + std::to_string(at), "PTX_FAULT_ACTION=" + action};
 }
 
 // A folder with a.las and b.las, a list of both, and earlier outputs of
@@ -135,8 +125,8 @@ TEST(Interruptions, EveryFinalNameHoldsAWholeFileWhereverASignalComes) {
             listWithPreviousOutputs(dir);
             const CommandResult r = run_ptxport(
                 {"list.txt", "0"}, dir.path(),
-                faultEnv(p.path, p.at,
-                         "signal:" + std::to_string(signal) + p.bytes));
+                fault_env(p.path, p.at,
+                          "signal:" + std::to_string(signal) + p.bytes));
             EXPECT_EQ(r.status, -1) << what << r.out << r.err;
             EXPECT_EQ(r.signal, signal) << what;
             EXPECT_EQ(r.out,
@@ -172,9 +162,9 @@ TEST(Interruptions, TwoRunsOfOneListAtOnce) {
         std::to_string(tile(kType, kPoints).bytes().size() / 2);
     const CommandResult r =
         run_ptxport({"list.txt", "0"}, dir.path(),
-                    faultEnv("a.las", kConversionOpen,
-                             "run:" + mid + ":" + PTXPORT_PATH +
-                                 " list.txt 15 >/dev/null"));
+                    fault_env("a.las", kConversionOpen,
+                              "run:" + mid + ":" + PTXPORT_PATH +
+                                  " list.txt 15 >/dev/null"));
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     for (const char *name : kOutputs)
         EXPECT_TRUE(holds(dir / name, first.at(name)));
@@ -200,7 +190,7 @@ TEST(Interruptions, FullDiskLeavesTheWrittenPartUnderTheFinalName) {
         listWithPreviousOutputs(dir);
         const CommandResult r = run_ptxport(
             {"list.txt", "0"}, dir.path(),
-            faultEnv(c.temporary, 1, "full:" + std::to_string(c.room)));
+            fault_env(c.temporary, 1, "full:" + std::to_string(c.room)));
         EXPECT_EQ(r.status, kFailureStatus) << c.failed;
         EXPECT_EQ(r.out,
                   logAfter(1) + "\nFailed to write file " + c.failed + "\n");
