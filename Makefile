@@ -83,7 +83,7 @@ windows:
 	$(call preset,windows)
 	rm -rf build-windows/dist
 	$(CMAKE) --install build-windows --prefix build-windows/dist --strip
-test-windows: windows compare-tools
+test-windows: windows $(COMPARE_TOOLS)
 	$(call ensure,test-windows)
 	tools/with_wineserver.sh ctest --preset windows -j $(JOBS)
 	tools/with_wineserver.sh $(compare) --platform windows --stderr $(COMPARE_FLAGS)
