@@ -2,6 +2,7 @@
 // run_command.cpp - child processes for the tests, with captured output.
 #include "run_command.h"
 
+#include "build_info.h"
 #include "las_fixture.h"
 
 #include <cerrno>
@@ -78,7 +79,7 @@ CommandResult collect(pid_t pid, Pipe &out, Pipe &err) {
 // The words of the emulator that ctest runs the build's programs with in a
 // cross build; none in a native one.
 std::vector<std::string> emulator_words() {
-    const std::string emulator = PTXPORT_TEST_EMULATOR;
+    const std::string emulator = build_info::emulator;
     std::vector<std::string> words;
     for (size_t at = 0; !emulator.empty();) {
         const size_t bar = emulator.find('|', at);
@@ -93,7 +94,7 @@ std::vector<std::string> emulator_words() {
 // In a cross build, a program of the build folder runs under the emulator,
 // whichever host program (setpriv) starts it.
 std::vector<std::string> with_emulator(const std::vector<std::string> &argv) {
-    const std::string build = PTXPORT_BUILD_DIR "/";
+    const std::string build = std::string(build_info::build_dir) + "/";
     std::vector<std::string> out;
     bool inserted = false;
     for (const std::string &a : argv) {
@@ -181,9 +182,10 @@ run_unprivileged(const std::vector<std::string> &argv,
         return std::nullopt;
     const fs::path program = copies / fs::path(argv[0]).filename().string();
     const fs::path library =
-        copies / fs::path(TAMARAK_SHARED_LIBRARY_SONAME).filename().string();
+        copies /
+        fs::path(build_info::shared_library_soname).filename().string();
     fs::copy_file(argv[0], program);
-    fs::copy_file(TAMARAK_SHARED_LIBRARY_SONAME, library);
+    fs::copy_file(build_info::shared_library_soname, library);
     for (const fs::path &p : {program, library})
         fs::permissions(p, everyone_enters);
 
@@ -201,7 +203,7 @@ run_unprivileged(const std::vector<std::string> &argv,
 CommandResult run_ptxport(const std::vector<std::string> &args,
                           const std::filesystem::path &cwd,
                           const std::vector<std::string> &env) {
-    std::vector<std::string> argv{PTXPORT_PATH};
+    std::vector<std::string> argv{build_info::ptxport};
     argv.insert(argv.end(), args.begin(), args.end());
     return run_command(argv, cwd, env);
 }
@@ -262,7 +264,7 @@ std::vector<std::string> fault_env(const std::string &path, int at,
                                    const std::string &action,
                                    const std::string &target) {
     std::vector<std::string> env = {
-        setting("LD_PRELOAD", FAULT_INJECTION_LIBRARY),
+        setting("LD_PRELOAD", build_info::fault_injection),
         // The sanitizer runtime would otherwise insist on being first.
         "ASAN_OPTIONS=verify_asan_link_order=0",
         setting("PTX_FAULT_PATH", path),

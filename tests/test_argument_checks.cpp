@@ -3,6 +3,7 @@
 // print on standard output, in order, and whether they return or end the
 // process, and with which exit status.
 #include "TAMARAK_LiDAR.h"
+#include "build_info.h"
 #include "run_command.h"
 
 #include <gtest/gtest.h>
@@ -190,7 +191,7 @@ TEST_F(CheckDEM, LongBinaryNamesAreHandledWhole) {
 // Reached by name, as a tool that loads the library at run time reaches it
 // (that every routine is exported is the Exports check of the build).
 TEST(SharedLibrary, FlagCheckWhenReachedByName) {
-    void *lib = dlopen(TAMARAK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void *lib = dlopen(build_info::shared_library, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
     using Flag = int16_t (*)(const char *);
     auto flag = reinterpret_cast<Flag>(dlsym(lib, "check_YN"));

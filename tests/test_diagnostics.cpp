@@ -2,6 +2,7 @@
 // The lines ptxport adds on standard error: a truncated file, a compressed
 // file, an unreadable file, a LAS file read as a list.  Standard output and
 // the exit status stay what they are without them.
+#include "build_info.h"
 #include "las_fixture.h"
 #include "run_command.h"
 
@@ -106,7 +107,7 @@ TEST(Diagnostics, UnreadableFileGetsTheSystemReason) {
     fs::permissions(dir / "secret.las", fs::perms::owner_write);
     std::string why_not;
     const std::optional<CommandResult> r = run_unprivileged(
-        {PTXPORT_PATH, "secret.las", "0"}, dir.path(), why_not);
+        {build_info::ptxport, "secret.las", "0"}, dir.path(), why_not);
     if (!r)
         GTEST_SKIP() << why_not;
     EXPECT_EQ(r->status, kFailureStatus);

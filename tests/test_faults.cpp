@@ -3,6 +3,7 @@
 // and conversion, folders that cannot be written, files beyond 4 GiB, long
 // and odd names.  Every run ends with the right message and status, and the
 // outputs of the files converted before a failure stay intact.
+#include "build_info.h"
 #include "las_fixture.h"
 #include "reference_writer.h"
 #include "run_command.h"
@@ -96,8 +97,8 @@ TEST(Permissions, FolderWithoutWritePermission) {
                         fs::perms::group_read | fs::perms::group_exec |
                         fs::perms::others_read | fs::perms::others_exec);
     std::string why_not;
-    const std::optional<CommandResult> r =
-        run_unprivileged({PTXPORT_PATH, "ro/a.las", "0"}, dir.path(), why_not);
+    const std::optional<CommandResult> r = run_unprivileged(
+        {build_info::ptxport, "ro/a.las", "0"}, dir.path(), why_not);
     fs::permissions(dir / "ro", fs::perms::owner_write, fs::perm_options::add);
     if (!r)
         GTEST_SKIP() << why_not;
@@ -197,8 +198,8 @@ TEST(FaultsWithWorkers, ReadErrorAndFileCutInsideARecord) {
         write_bytes(dir / "a.las", las);
         write_bytes(dir / "list.txt", {'a', '.', 'l', 'a', 's'});
         const CommandResult r = run_command(
-            {PTXPORT_WITH_WORKERS_PATH, "3", "list.txt", "15"}, dir.path(),
-            fault_env("a.las", kConversionOpen, c.action));
+            {build_info::ptxport_with_workers, "3", "list.txt", "15"},
+            dir.path(), fault_env("a.las", kConversionOpen, c.action));
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_TRUE(r.out.ends_with(c.tail)) << c.what << ": " << r.out;
         EXPECT_EQ(r.err, c.err) << c.what;

@@ -4,6 +4,7 @@
 // it may change, every way it can fail, and its export from the shared
 // library.
 #include "TAMARAK_LiDAR.h"
+#include "build_info.h"
 #include "las_bytes.h"
 #include "las_fixture.h"
 #include "run_command.h"
@@ -530,7 +531,7 @@ template <typename Fn> Fn *symbol(void *lib, const char *name) {
 // routine is exported is the Exports check of the build).
 TEST(SharedLibrary, HeaderRoutinesWhenReachedByName) {
     std::unique_ptr<void, LibraryCloser> lib(
-        dlopen(TAMARAK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL));
+        dlopen(build_info::shared_library, RTLD_NOW | RTLD_LOCAL));
     ASSERT_NE(lib, nullptr) << dlerror();
     auto *update = symbol<void(const char *)>(lib.get(), "update_header");
     auto *init12 =
@@ -539,7 +540,7 @@ TEST(SharedLibrary, HeaderRoutinesWhenReachedByName) {
     ASSERT_NE(init12, nullptr);
     Dl_info info{};
     ASSERT_NE(dladdr(reinterpret_cast<void *>(update), &info), 0);
-    EXPECT_TRUE(fs::equivalent(info.dli_fname, TAMARAK_SHARED_LIBRARY));
+    EXPECT_TRUE(fs::equivalent(info.dli_fname, build_info::shared_library));
 
     LAS12Header shared, linked;
     std::memset(&shared, 0xFF, sizeof shared);

@@ -5,6 +5,7 @@
 // the run was on.  The fault injection library sends the signals at exact
 // points of the run, so no case depends on timing.
 #include "TAMARAK_LiDAR.h"
+#include "build_info.h"
 #include "las_fixture.h"
 #include "run_command.h"
 
@@ -163,7 +164,7 @@ TEST(Interruptions, TwoRunsOfOneListAtOnce) {
     const CommandResult r =
         run_ptxport({"list.txt", "0"}, dir.path(),
                     fault_env("a.las", kConversionOpen,
-                              "run:" + mid + ":" + PTXPORT_PATH +
+                              "run:" + mid + ":" + build_info::ptxport +
                                   " list.txt 15 >/dev/null"));
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     for (const char *name : kOutputs)
@@ -241,16 +242,16 @@ TEST(Interruptions, LinksAndFoldersWhereNoFileMayBeCreated) {
                                         ~fs::perms::others_exec);
     fs::permissions(dir / "shut", rx);
     std::string why_not;
-    const auto linked = run_unprivileged({PTXPORT_PATH, "linked/a.las", "0"},
-                                         dir.path(), why_not);
-    const auto shut = run_unprivileged({PTXPORT_PATH, "shut/a.las", "0"},
+    const auto linked = run_unprivileged(
+        {build_info::ptxport, "linked/a.las", "0"}, dir.path(), why_not);
+    const auto shut = run_unprivileged({build_info::ptxport, "shut/a.las", "0"},
                                        dir.path(), why_not);
     fs::permissions(dir / "shut/a.asc", fs::perms::owner_read |
                                             fs::perms::group_read |
                                             fs::perms::others_read);
     const std::string rewritten = read_text(dir / "shut" / "a.asc");
-    const auto read_only = run_unprivileged({PTXPORT_PATH, "shut/a.las", "0"},
-                                            dir.path(), why_not);
+    const auto read_only = run_unprivileged(
+        {build_info::ptxport, "shut/a.las", "0"}, dir.path(), why_not);
     fs::permissions(dir / "shut", fs::perms::owner_write,
                     fs::perm_options::add);
     if (!linked || !shut || !read_only)

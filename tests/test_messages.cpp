@@ -3,6 +3,7 @@
 // many arguments as its text takes, each is used by the code, and no other
 // source prints a fixed text on standard output, so that the tables are the
 // one place to review what standard output holds.
+#include "build_info.h"
 #include "command_messages.h"
 #include "messages.h"
 
@@ -35,8 +36,8 @@ std::size_t names(const char *arguments) {
 std::vector<std::pair<std::string, std::string>> sources() {
     std::vector<std::pair<std::string, std::string>> files;
     for (const char *folder : {"converter", "library"})
-        for (const auto &e :
-             fs::recursive_directory_iterator(fs::path(SOURCE_DIR) / folder)) {
+        for (const auto &e : fs::recursive_directory_iterator(
+                 fs::path(build_info::source_dir) / folder)) {
             const std::string name = e.path().filename().string();
             if (!e.is_regular_file() || name == "messages.h" ||
                 name == "command_messages.h")
@@ -62,7 +63,7 @@ std::vector<const tamarak::Message *> allMessages() {
 
 TEST(MessageTables, EachEntryNamesItsArgumentsAndIsUsed) {
     const auto files = sources();
-    ASSERT_FALSE(files.empty()) << SOURCE_DIR;
+    ASSERT_FALSE(files.empty()) << build_info::source_dir;
     for (const tamarak::Message *m : allMessages()) {
         EXPECT_EQ(conversions(m->text), names(m->arguments)) << m->name;
         const std::regex use(std::string(R"(\b)") + m->name + R"(\b)");

@@ -4,6 +4,7 @@
 // Every accepted file is converted and compared with the printf reference
 // (in every format for one small file of each record type); every refused file
 // must be refused with its reason.
+#include "build_info.h"
 #include "las_fixture.h"
 #include "las_type.h"
 #include "reference_writer.h"
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kData = LASDATA_DIR;
+const fs::path kData = build_info::lasdata;
 
 // Where the folder is absent or holds no LAS file, each test says so.
 std::string skipReason() {

@@ -3,6 +3,7 @@
 // companion indices, their ranges and depth budgets, and their stack use on
 // arrangements that cost n^2 comparisons.
 #include "TAMARAK_LiDAR.h"
+#include "build_info.h"
 #include "run_command.h"
 
 #include <gtest/gtest.h>
@@ -618,7 +619,7 @@ TYPED_TEST(SortTest, UnspentBudgetsSortOnASmallStack) {
 // every routine is exported is the Exports check of the build).
 
 TEST(SharedLibrary, SortsWhenReachedByName) {
-    void *lib = dlopen(TAMARAK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void *lib = dlopen(build_info::shared_library, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
     using LongSort = void (*)(int32_t *, int32_t, int32_t *);
     auto sort = reinterpret_cast<LongSort>(dlsym(lib, "l_parallel_quicksort"));

@@ -2,6 +2,7 @@
 // The routines that report instead of printing, called from a C program:
 // the status, the LAS type and the system's error number come back, and
 // nothing is printed or ended.
+#include "build_info.h"
 #include "header_bytes.h"
 #include "las_fixture.h"
 #include "run_command.h"
@@ -48,7 +49,7 @@ TEST(StatusRoutines, StatusTypeAndErrorNumber) {
     };
     for (const Case &c : cases) {
         const CommandResult r = run_command(
-            {STATUS_ROUTINES_PROGRAM, c.routine, (dir / c.file).string()});
+            {build_info::status_routines, c.routine, (dir / c.file).string()});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, c.out) << c.routine << " " << c.file;
     }
@@ -58,8 +59,9 @@ TEST(StatusRoutines, StatusTypeAndErrorNumber) {
     EXPECT_EQ(count, 7u);
 
     for (const char *routine : {"check", "update"}) {
-        const CommandResult r = run_command(
-            {STATUS_ROUTINES_PROGRAM, routine, (dir / "none.las").string()});
+        const CommandResult r =
+            run_command({build_info::status_routines, routine,
+                         (dir / "none.las").string()});
         EXPECT_EQ(r.out, expected(std::string("status 1") +
                                       (routine[0] == 'c' ? " type 0" : "") +
                                       " errno " + enoent,
@@ -76,8 +78,8 @@ TEST(StatusRoutines, ReadOnlyFileGivesTheSystemReason) {
                                             fs::perms::others_read);
     std::string why_not;
     const std::optional<CommandResult> r = run_unprivileged(
-        {STATUS_ROUTINES_PROGRAM, "update", (dir / "locked.las").string()}, {},
-        why_not);
+        {build_info::status_routines, "update", (dir / "locked.las").string()},
+        {}, why_not);
     if (!r)
         GTEST_SKIP() << why_not;
     EXPECT_EQ(r->status, 0) << r->err;

@@ -3,6 +3,7 @@
 // routine in the static and in the shared library, and the version the build
 // gives the shared library and the CMake and pkg-config packages.
 #include "TAMARAK_LiDAR.h"
+#include "build_info.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ std::string from_macros() {
 }
 
 std::string from_shared_library() {
-    void *lib = dlopen(TAMARAK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void *lib = dlopen(build_info::shared_library, RTLD_NOW | RTLD_LOCAL);
     if (lib == nullptr)
         return std::string("dlopen failed: ") + dlerror();
     using Version = const char *(*)();
@@ -40,7 +41,7 @@ TEST(Version, EveryPlaceGivesTheSame) {
     const Place places[] = {
         {"static library", tamarak_lidar_version()},
         {"shared library", from_shared_library()},
-        {"build", TAMARAK_BUILD_VERSION},
+        {"build", build_info::version},
     };
     for (const Place &p : places)
         EXPECT_EQ(p.text, want) << p.where;

@@ -2,6 +2,7 @@
 // Whole runs of the driver with one to many worker threads: the same point
 // files for every worker count and record type, on generated and on real
 // files, and a full disk told with its reason.
+#include "build_info.h"
 #include "las_fixture.h"
 #include "reference_writer.h"
 #include "run_command.h"
@@ -72,7 +73,7 @@ TEST(WorkerRuns, SamePointFilesForEveryWorkerCount) {
 }
 
 TEST(WorkerRuns, RealFilesWhereTheyAre) {
-    const fs::path data = LASDATA_DIR;
+    const fs::path data = build_info::lasdata;
     if (!fs::is_directory(data))
         GTEST_SKIP() << "no folder " << data.string()
                      << " (files written by other software; `make test "
