@@ -4,6 +4,7 @@
 
 #include "line_end.h"
 #include "number_format.h"
+#include "platform_std.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -25,8 +26,8 @@ int asDigit(uint8_t v) {
 
 // The lines printed here hold at most a label and a 32-byte field; the
 // doubles, which may have 309 digits, go through appendNumber.
-[[gnu::format(printf, 2, 3)]] void append(std::string &out, const char *fmt,
-                                          ...) {
+TAMARAK_PRINTF_FORMAT(2, 3)
+void append(std::string &out, const char *fmt, ...) {
     char line[256];
     va_list args;
     va_start(args, fmt);

@@ -7,6 +7,8 @@
 #ifndef TAMARAK_MESSAGES_H
 #define TAMARAK_MESSAGES_H
 
+#include "platform_std.h"
+
 #include <string>
 
 namespace tamarak {
@@ -18,11 +20,11 @@ struct Message {
 };
 
 // The text of a message with its arguments, NUL bytes included.
-[[gnu::format(printf, 1, 2)]] std::string message_text(const char *text, ...);
+TAMARAK_PRINTF_FORMAT(1, 2) std::string message_text(const char *text, ...);
 
 // An entry printed on standard output straight away, as printf prints it:
 // for the console lines of every run, which need no string of their own.
-[[gnu::format(printf, 1, 2)]] void message_print(const char *text, ...);
+TAMARAK_PRINTF_FORMAT(1, 2) void message_print(const char *text, ...);
 
 namespace msg {
 

@@ -2,7 +2,8 @@
 // platform_std.h - the C++20 library facilities that a host's C++ library
 // may lack (Emscripten 3.1's libc++ has neither std::bit_cast nor the
 // floating-point std::to_chars), under names of this project that are the
-// standard ones wherever those exist.
+// standard ones wherever those exist; and how a compiler is told which
+// printf rules a format follows.
 #ifndef TAMARAK_PLATFORM_STD_H
 #define TAMARAK_PLATFORM_STD_H
 
@@ -10,6 +11,18 @@
 #include <charconv>
 #include <cstdio>
 #include <type_traits>
+
+// A routine that takes a printf format and its arguments, checked by the
+// rules of the printf that the program prints with.  MinGW's GCC takes
+// "printf" to mean Microsoft's, which knows no %zu, while MinGW's C++
+// library prints through its own C99 printf, the GNU rules.
+#if defined(__MINGW32__) && !defined(__clang__)
+#define TAMARAK_PRINTF_FORMAT(string, first)                                   \
+    [[gnu::format(gnu_printf, string, first)]]
+#else
+#define TAMARAK_PRINTF_FORMAT(string, first)                                   \
+    [[gnu::format(printf, string, first)]]
+#endif
 
 namespace tamarak {
 

@@ -5,6 +5,7 @@
 #include "header_bytes.h"
 #include "las_bytes.h"
 #include "las_type.h"
+#include "platform_std.h"
 #include "scaled_value.h"
 
 #include <cstdarg>
@@ -52,8 +53,7 @@ Decoded decode(const unsigned char *r, int type, const LAS12Header &h) {
     return d;
 }
 
-[[gnu::format(printf, 2, 3)]] void print(std::string &out, const char *fmt,
-                                         ...) {
+TAMARAK_PRINTF_FORMAT(2, 3) void print(std::string &out, const char *fmt, ...) {
     va_list a, b;
     va_start(a, fmt);
     va_copy(b, a);
