@@ -26,8 +26,10 @@ fi
 
 mkdir -p "$folder"
 version=$(sh "$source/tools/version.sh")
+# Only the link differs from the presets' release build, whose objects
+# ccache then gives where it has them.
 cmake -S "$source" -B "$folder/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DPTXPORT_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static \
+  -DPTXPORT_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static -DPTXPORT_CCACHE=ON \
   ${toolchain:+--toolchain "$source/cmake/toolchains/$toolchain.cmake"} \
   > "$folder/configure.log"
 cmake --build "$folder/build" -j "${JOBS:-2}" --target ptxport tamarak_lidar_static
