@@ -9,7 +9,7 @@
 #
 # ARCH is amd64 (this machine) or another architecture of
 # cmake/toolchains/architectures.txt (Debian's cross compilers).  Builds in
-# FOLDER/build and leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz, and the
+# FOLDER and leaves FOLDER/ptxport-VERSION-linux-ARCH.tar.gz, and the
 # same unpacked as a user would, in FOLDER/check, for the comparison.
 set -eu
 
@@ -27,22 +27,24 @@ fi
 mkdir -p "$folder"
 version=$(sh "$source/tools/version.sh")
 # Only the link differs from the presets' release build, whose objects
-# ccache then gives where it has them.
-cmake -S "$source" -B "$folder/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+# ccache gives where it has them: the build folder is FOLDER itself, at the
+# depth of build/ when FOLDER is a folder of the sources, as the Makefile's
+# is, so that the relative paths in the compiler's arguments are the same.
+cmake -S "$source" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPTXPORT_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static -DPTXPORT_CCACHE=ON \
   ${toolchain:+--toolchain "$source/cmake/toolchains/$toolchain.cmake"} \
   > "$folder/configure.log"
-cmake --build "$folder/build" -j "${JOBS:-2}" --target ptxport tamarak_lidar_static
+cmake --build "$folder" -j "${JOBS:-2}" --target ptxport tamarak_lidar_static
 
 name=ptxport-$version-linux-$arch
 stage=$folder/$name
 rm -rf --one-file-system "$stage"
 mkdir -p "$stage/bin" "$stage/lib" "$stage/include" "$stage/share/man/man1"
-cp "$folder/build/converter/ptxport" "$stage/bin/"
+cp "$folder/converter/ptxport" "$stage/bin/"
 "$strip" "$stage/bin/ptxport"
-cp "$folder/build/library/libtamarak_lidar.a" "$stage/lib/"
+cp "$folder/library/libtamarak_lidar.a" "$stage/lib/"
 cp "$source/library/include/TAMARAK_LiDAR.h" "$stage/include/"
-cp "$folder/build/man/ptxport.1" "$stage/share/man/man1/"
+cp "$folder/man/ptxport.1" "$stage/share/man/man1/"
 mkdir -p "$stage/share/ptxport/examples"
 cp -R "$source/examples/scale-out" "$stage/share/ptxport/examples/"
 cp "$source/LICENSE" "$source/README.md" "$stage/"
